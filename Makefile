@@ -1,0 +1,37 @@
+# The two commands the README shows: `make run` and `make test`. Each installs what is missing
+# first, so both work on a fresh Debian machine (as root).
+
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+ARGS ?=
+
+.PHONY: all deps build run test bench fuzz format clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+build: deps
+	cmake --preset release >/dev/null
+	cmake --build --preset release -j $(JOBS)
+
+run: build
+	build/release/dorvane $(ARGS)
+
+test: deps
+	cmake --preset dev >/dev/null
+	cmake --build --preset dev -j $(JOBS)
+	ctest --preset dev -j $(JOBS)
+
+bench: build
+	build/release/dorvane_bench
+
+fuzz:
+	@scripts/install-deps --fuzz
+	fuzz/run
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.hpp' '*.mm')
+
+clean:
+	rm -rf build

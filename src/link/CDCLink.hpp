@@ -1,0 +1,56 @@
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "link/DeviceRegistry.hpp"
+
+namespace dorvane {
+
+// Written once after every opening, before anything else; it names the host.
+#ifdef __APPLE__
+inline constexpr std::string_view greetingLine = "OS mac";
+#else
+inline constexpr std::string_view greetingLine = "OS linux";
+#endif
+
+// The one connection to the pad's serial port. Write-only: the pad never answers. Failures are
+// never reported; they show as the link being closed and as sendLine() returning false.
+// Main thread only.
+class CDCLink {
+public:
+    // The longest a line may keep the caller waiting when the pad stops reading.
+    static constexpr std::chrono::milliseconds writeBudget{250};
+
+    explicit CDCLink(const DeviceRegistry& registry) : registry_(registry) {}
+    ~CDCLink() { closePort(); }
+    CDCLink(const CDCLink&) = delete;
+    CDCLink& operator=(const CDCLink&) = delete;
+
+    bool isOpen() const { return fd_ >= 0; }
+
+    // The callout-device path of the open port; none while closed.
+    const std::optional<std::string>& path() const { return path_; }
+
+    // Keeps an open, live port; otherwise searches for the pad and opens the best candidate.
+    void reconnectIfNeeded();
+
+    // Writes the text and one LF, reconnecting first when closed. A line that cannot be written
+    // whole within writeBudget closes the link and is dropped.
+    bool sendLine(std::string_view text);
+
+    // Harmless when already closed.
+    void closePort();
+
+private:
+    bool openPort(const std::string& path);
+    bool isAlive() const;
+
+    const DeviceRegistry& registry_;
+    std::optional<std::string> path_;
+    int fd_ = -1;
+};
+
+}  // namespace dorvane

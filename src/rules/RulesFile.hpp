@@ -1,0 +1,25 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The file operations behind the app rules. Each failure throws FileError.
+namespace dorvane::rulesfile {
+
+// The item's modification time at the file system's own precision; nullopt when it cannot be
+// examined.
+std::optional<std::filesystem::file_time_type> modificationTime(const std::filesystem::path& path);
+
+// The whole file as text. Invalid UTF-8 is an error; a leading UTF-8 byte-order mark is dropped.
+std::string readTextFile(const std::filesystem::path& path);
+
+// Creates the folder and any missing parents; succeeds when it exists already.
+void createFolder(const std::filesystem::path& folder);
+
+// Replaces the file whole or leaves it as it was: the text goes to a temporary file in the same
+// folder, is synced to disk, and is then renamed over the target.
+void writeFileAtomically(const std::filesystem::path& path, std::string_view text);
+
+}  // namespace dorvane::rulesfile

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace dorvane {
+
+// What the companion knows of a running application. On macOS the bundle identifier and the
+// localized name; on Linux the desktop-entry ID (without ".desktop") and the entry's Name.
+struct RunningApplication {
+    std::optional<std::string> bundleIdentifier;
+    std::optional<std::string> localizedName;
+
+    bool operator==(const RunningApplication&) const = default;
+};
+
+}  // namespace dorvane

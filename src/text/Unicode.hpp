@@ -1,0 +1,27 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Unicode services the core needs. Linux implements them with ICU, macOS with CoreFoundation,
+// so no case table or character database is written by hand.
+namespace dorvane::unicode {
+
+// Decodes strict UTF-8; nullopt when the bytes are not well-formed UTF-8.
+std::optional<std::u32string> decodeUTF8(std::string_view bytes);
+
+// The Unicode default full lower-case mapping in the root locale ("İ" becomes "i̇", "ΟΔΟΣ"
+// becomes "οδος"), encoded as UTF-8.
+std::string lowercased(std::u32string_view text);
+
+// The same for UTF-8 input; ill-formed bytes are replaced by U+FFFD first.
+std::string lowercased(std::string_view utf8);
+
+// True for the characters of general category Zs (space separators).
+bool isSpaceSeparator(char32_t c);
+
+// Whether `part` occurs in `text`, ignoring case (full case folding).
+bool containsIgnoringCase(std::string_view text, std::string_view part);
+
+}  // namespace dorvane::unicode
