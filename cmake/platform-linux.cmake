@@ -4,6 +4,7 @@ pkg_check_modules(ICU REQUIRED IMPORTED_TARGET icu-uc)
 
 target_sources(dorvane_core PRIVATE
     src/platform/linux/UdevRegistry.cpp
+    src/platform/linux/PlatformRegistry.cpp
     src/platform/linux/UnicodeICU.cpp
     src/platform/linux/RulesLocation.cpp
 )

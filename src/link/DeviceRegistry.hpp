@@ -43,4 +43,7 @@ public:
     virtual std::vector<std::unique_ptr<RegistryEntry>> serialServices() const = 0;
 };
 
+// This platform's registry.
+std::unique_ptr<DeviceRegistry> makePlatformRegistry();
+
 }  // namespace dorvane

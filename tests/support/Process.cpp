@@ -43,7 +43,9 @@ std::vector<char*> argvPointers(const std::vector<std::string>& argv) {
     _exit(127);
 }
 
-int decodeStatus(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : -1; }
+int decodeStatus(int status) {
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 void drain(int outFd, int errFd, std::string& out, std::string& err) {
     pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
@@ -110,7 +112,9 @@ ChildProcess::~ChildProcess() {
     }
 }
 
-void ChildProcess::signal(int signalNumber) const { kill(pid_, signalNumber); }
+void ChildProcess::signal(int signalNumber) const {
+    kill(pid_, signalNumber);
+}
 
 std::optional<int> ChildProcess::waitFor(std::chrono::milliseconds timeout) {
     if (exitCode_) {

@@ -2,11 +2,11 @@
 
 #include <sys/types.h>
 
+#include <time.h>
 #include <chrono>
 #include <map>
 #include <optional>
 #include <string>
-#include <time.h>
 #include <vector>
 
 namespace dorvane::test {
@@ -25,7 +25,7 @@ CommandResult runCommand(const std::vector<std::string>& argv,
 // A child process started in the background; killed (SIGKILL) and reaped when destroyed unless it
 // has been waited for.
 class ChildProcess {
-public:
+  public:
     ChildProcess(const std::vector<std::string>& argv,
                  const std::map<std::string, std::string>& extraEnvironment = {});
     ~ChildProcess();
@@ -39,7 +39,7 @@ public:
     // nullopt when it is still running.
     std::optional<int> waitFor(std::chrono::milliseconds timeout);
 
-private:
+  private:
     pid_t pid_ = -1;
     std::optional<int> exitCode_;
 };
@@ -52,7 +52,9 @@ bool eventually(Condition condition, std::chrono::milliseconds timeout) {
         if (condition()) {
             return true;
         }
-        struct timespec pause{0, 10'000'000};
+        struct timespec pause {
+            0, 10'000'000
+        };
         nanosleep(&pause, nullptr);
     }
     return condition();

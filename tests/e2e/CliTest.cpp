@@ -1,0 +1,102 @@
+// The diagnostic commands, run as a user's script would run them.
+#include <gtest/gtest.h>
+
+#include "support/Process.hpp"
+#include "support/TempDir.hpp"
+
+namespace dorvane::test {
+namespace {
+
+class CliTest : public ::testing::Test {
+  protected:
+    TempDir home;
+
+    CommandResult dorvane(const std::vector<std::string>& args) {
+        std::vector<std::string> argv{DORVANE_BINARY};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return runCommand(argv, {{"HOME", home.path()}, {"XDG_CONFIG_HOME", home / "config"}});
+    }
+};
+
+std::string lastLine(const std::string& text) {
+    const auto end = text.find_last_not_of('\n');
+    const auto start = text.rfind('\n', end);
+    return text.substr(start == std::string::npos ? 0 : start + 1, end - start);
+}
+
+struct CheckCase {
+    const char* name;
+    std::string text;
+    int exitCode;
+    std::string out;      // stdout, exactly
+    std::string errLine;  // the last line of stderr; FILE stands for the file's path
+};
+
+class CheckTest : public CliTest, public ::testing::WithParamInterface<CheckCase> {};
+
+TEST_P(CheckTest, PrintsRulesOrTheError) {
+    const CheckCase& c = GetParam();
+    const auto file = home / "rules.txt";
+    writeFile(file, c.text);
+
+    const auto result = dorvane({"check", file});
+
+    EXPECT_EQ(result.exitCode, c.exitCode) << result.err;
+    EXPECT_EQ(result.out, c.out);
+    std::string errLine = c.errLine;
+    if (const auto at = errLine.find("FILE"); at != std::string::npos) {
+        errLine.replace(at, 4, file.string());
+    }
+    EXPECT_EQ(lastLine(result.err), errLine);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, CheckTest,
+    ::testing::Values(
+        CheckCase{"SortedByKey", "slack: Slack\ncursor: Cursor, com.anysphere.cursor\n", 0,
+                  "cursor\tcom.anysphere.cursor\ncursor\tcursor\nslack\tslack\n", ""},
+        CheckCase{"MissingColonWithEditorLineNumber", "# rules\r\ncursor: A\r\nFigma\r\n", 1, "",
+                  "FILE:3: Expected app rules like cursor: Figma, com.figma.Desktop."},
+        CheckCase{"UnknownSlot", "figma: Figma\n", 1, "", "FILE:1: Unknown profile slot: figma"},
+        CheckCase{"NoRulesHasNoLine", "# nothing yet\n\n", 1, "",
+                  "FILE: This file has no Dorvane app rules."},
+        CheckCase{"InvalidUTF8", "cursor: Caf\xe9\n", 2, "", "FILE: not valid UTF-8 text"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_F(CliTest, CheckOfAMissingFileExits2WithTheSystemsReason) {
+    const auto file = home / "absent.txt";
+    const auto result = dorvane({"check", file});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(result.err, file.string() + ": No such file or directory\n");
+}
+
+TEST_F(CliTest, SlotUsesBuiltInRulesWithoutAFileAndTheFileOnceWritten) {
+    EXPECT_EQ(dorvane({"slot", "--name", "Cursor"}).out, "cursor\n");
+    EXPECT_EQ(dorvane({"slot", "--id", "com.google.Chrome.beta"}).out, "chrome\n");
+    EXPECT_EQ(dorvane({"slot", "--name", "Figma"}).out, "general\n");
+
+    writeFile(home / "config/dorvane/apps.txt", "slack: Figma\n");
+    const auto result = dorvane({"slot", "--id", "com.figma.Desktop", "--name", "Figma"});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, "slack\n");
+    EXPECT_EQ(dorvane({"slot", "--name", "Cursor"}).out, "general\n");
+}
+
+TEST_F(CliTest, UsageErrorsExit2) {
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"frobnicate"}, {"send", "layer9"}, {"slot", "--id"}, {"check"}}) {
+        const auto result = dorvane(args);
+        EXPECT_EQ(result.exitCode, 2) << args[0];
+        EXPECT_FALSE(result.err.empty()) << args[0];
+    }
+}
+
+TEST_F(CliTest, HelpAndVersion) {
+    EXPECT_EQ(dorvane({"--help"}).exitCode, 0);
+    const auto version = dorvane({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out.rfind("dorvane ", 0), 0u);
+}
+
+}  // namespace
+}  // namespace dorvane::test

@@ -1,0 +1,52 @@
+// The CLI against an emulated USB tree that libudev really enumerates: the pad, a second device
+// of the pad's vendor that is not a pad, and another vendor's device named like the pad.
+#include <gtest/gtest.h>
+
+#include "support/PadTestbed.hpp"
+#include "support/Process.hpp"
+
+namespace dorvane::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+class PadCliTest : public ::testing::Test {
+  protected:
+    PadTestbed testbed{DORVANE_TEST_DATA "/three-devices.umockdev"};
+
+    CommandResult dorvane(const std::vector<std::string>& args) {
+        std::vector<std::string> argv{DORVANE_BINARY};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return runCommand(argv, testbed.childEnvironment());
+    }
+};
+
+TEST_F(PadCliTest, PadsListsOnlyThePad) {
+    const auto result = dorvane({"pads"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "/dev/ttyACM0\n");
+}
+
+TEST_F(PadCliTest, SendWritesGreetingThenLayerInRawMode) {
+    const int pad = testbed.masterFd("/dev/ttyACM0");
+    const int otherDevice = testbed.masterFd("/dev/ttyACM1");
+    ASSERT_GE(pad, 0);
+    cookTerminal(pad);
+
+    const auto result = dorvane({"send", "chrome"});
+
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(readBytes(pad, 64, 2s), "OS linux\nLAYER chrome\n");
+    EXPECT_EQ(readBytes(otherDevice, 1, 100ms), "");
+}
+
+TEST(PadCliWithoutPad, SendReportsPadNotFound) {
+    PadTestbed onlyOtherDevices{DORVANE_TEST_DATA "/not-a-pad.umockdev"};
+    const auto result =
+        runCommand({DORVANE_BINARY, "send", "slack"}, onlyOtherDevices.childEnvironment());
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "Pad: not found\n");
+}
+
+}  // namespace
+}  // namespace dorvane::test
