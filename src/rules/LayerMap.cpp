@@ -1,0 +1,123 @@
+#include "rules/LayerMap.hpp"
+
+#include <utility>
+
+#include "rules/RulesError.hpp"
+#include "rules/RulesFile.hpp"
+#include "rules/RulesLocation.hpp"
+#include "text/Unicode.hpp"
+
+namespace dorvane {
+namespace {
+
+// The running application as the rules see it: both texts lower-cased, empty when absent.
+struct AppKeys {
+    std::string identifier;
+    std::string name;
+};
+
+AppKeys keysOf(const RunningApplication& app) {
+    const auto lowered = [](const std::optional<std::string>& text) {
+        return text ? unicode::lowercased(std::string_view(*text)) : std::string();
+    };
+    return {lowered(app.bundleIdentifier), lowered(app.localizedName)};
+}
+
+enum class Test { nameEquals, identifierEquals, identifierBeginsWith };
+
+struct BuiltInRule {
+    Test test;
+    std::string_view text;
+    std::string_view slot;
+};
+
+// In force while no rules file is loaded; the first that holds decides.
+constexpr BuiltInRule builtInRules[] = {
+    {Test::nameEquals, "cursor", "cursor"},
+    {Test::identifierBeginsWith, "com.todesktop.", "cursor"},
+    {Test::identifierBeginsWith, "com.anysphere.cursor", "cursor"},
+    {Test::identifierEquals, "com.google.chrome", "chrome"},
+    {Test::identifierBeginsWith, "com.google.chrome.", "chrome"},
+    {Test::nameEquals, "google chrome", "chrome"},
+    {Test::identifierEquals, "com.tinyspeck.slackmacgap", "slack"},
+    {Test::nameEquals, "slack", "slack"},
+};
+
+bool holds(const BuiltInRule& rule, const AppKeys& keys) {
+    switch (rule.test) {
+        case Test::nameEquals:
+            return keys.name == rule.text;
+        case Test::identifierEquals:
+            return keys.identifier == rule.text;
+        case Test::identifierBeginsWith:
+            return keys.identifier.starts_with(rule.text);
+    }
+    return false;
+}
+
+std::optional<std::string> builtInLayerFor(const AppKeys& keys) {
+    for (const auto& rule : builtInRules) {
+        if (holds(rule, keys)) {
+            return std::string(rule.slot);
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> entry(const Rules& rules, const std::string& key) {
+    const auto found = rules.find(key);
+    return found != rules.end() ? std::optional(found->second) : std::nullopt;
+}
+
+// The identifier's slot wins over the name's. An empty one finds nothing: no key is empty.
+std::optional<std::string> customLayerFor(const Rules& rules, const AppKeys& keys) {
+    if (auto slot = entry(rules, keys.identifier)) {
+        return slot;
+    }
+    return entry(rules, keys.name);
+}
+
+}  // namespace
+
+LayerMap& LayerMap::shared() {
+    static LayerMap map(defaultRulesFile());
+    return map;
+}
+
+LayerMap::LayerMap(std::filesystem::path fileURL) : fileURL_(std::move(fileURL)) {}
+
+std::optional<std::string> LayerMap::layerFor(const RunningApplication& app) {
+    const AppKeys keys = keysOf(app);
+    reload();
+    return custom_ ? customLayerFor(*custom_, keys) : builtInLayerFor(keys);
+}
+
+void LayerMap::importRules(const std::filesystem::path& source) {
+    const std::string text = rulesfile::readTextFile(source);
+    Rules rules = parse(text);
+    rulesfile::createFolder(fileURL_.parent_path());
+    rulesfile::writeFileAtomically(fileURL_, text);
+    custom_ = std::move(rules);
+    stamp_.reset();
+}
+
+// Fails silently: a file that cannot be read or parsed leaves the rules loaded before in force.
+void LayerMap::reload() {
+    const auto modified = rulesfile::modificationTime(fileURL_);
+    if (!modified) {
+        custom_.reset();
+        stamp_.reset();
+        return;
+    }
+    if (stamp_ == modified) {
+        return;
+    }
+    try {
+        custom_ = parse(rulesfile::readTextFile(fileURL_));
+        stamp_ = modified;
+    } catch (const FileError&) {
+    } catch (const RulesError&) {
+    }
+}
+
+}  // namespace dorvane

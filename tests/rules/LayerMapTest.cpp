@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "ModificationTime.hpp"
+#include "ParserCases.hpp"
+#include "rules/LayerMap.hpp"
+#include "support/TempDir.hpp"
+
+namespace dorvane {
+namespace {
+
+using test::setModificationTime;
+using test::writeFile;
+
+struct LookupCase {
+    std::optional<std::string> identifier;
+    std::optional<std::string> name;
+    std::optional<std::string> slot;
+};
+
+void PrintTo(const LookupCase& lookup, std::ostream* out) {
+    *out << testing::PrintToString(lookup.identifier) << " / "
+         << testing::PrintToString(lookup.name);
+}
+
+class LayerMapTest : public testing::Test {
+protected:
+    // Writes the rules file with a chosen modification time.
+    void edit(std::string_view text, std::time_t seconds, long nanoseconds = 0) {
+        writeFile(rulesFile, text);
+        setModificationTime(rulesFile, seconds, nanoseconds);
+    }
+
+    std::optional<std::string> slotFor(std::optional<std::string> identifier,
+                                       std::optional<std::string> name = std::nullopt) {
+        return map.layerFor({std::move(identifier), std::move(name)});
+    }
+
+    test::TempDir folder;
+    std::filesystem::path rulesFile = folder.path() / "dorvane" / "apps.txt";
+    LayerMap map{rulesFile};
+};
+
+class BuiltInRulesTest : public LayerMapTest, public testing::WithParamInterface<LookupCase> {};
+
+TEST_P(BuiltInRulesTest, DecideWhileNoRulesFileExists) {
+    const LookupCase& lookup = GetParam();
+    EXPECT_EQ(slotFor(lookup.identifier, lookup.name), lookup.slot);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lookups, BuiltInRulesTest,
+    testing::Values(LookupCase{std::nullopt, "Cursor", "cursor"},
+                    LookupCase{"com.tinyspeck.slackmacgap", "Cursor", "cursor"},
+                    LookupCase{"com.todesktop.230313mzl4w4u92", "Code", "cursor"},
+                    LookupCase{"com.anysphere.cursor.nightly", std::nullopt, "cursor"},
+                    LookupCase{"com.google.Chrome", std::nullopt, "chrome"},
+                    LookupCase{"COM.Google.Chrome.Canary", std::nullopt, "chrome"},
+                    LookupCase{"com.google.chromeX", std::nullopt, std::nullopt},
+                    LookupCase{"com.google.chromeX", "Google Chrome", "chrome"},
+                    LookupCase{"com.tinyspeck.slackmacgap", std::nullopt, "slack"},
+                    LookupCase{"com.slack.Slack", "SLACK", "slack"},
+                    LookupCase{"com.slack.Slack", "Slack Beta", std::nullopt},
+                    LookupCase{"", "", std::nullopt},
+                    LookupCase{std::nullopt, std::nullopt, std::nullopt}));
+
+TEST_F(LayerMapTest, LoadedRulesAloneDecide) {
+    edit(test::defaultRulesText, 1000);
+    EXPECT_EQ(slotFor("com.google.Chrome"), "chrome");
+    EXPECT_EQ(slotFor(std::nullopt, "Cursor"), "cursor");
+    EXPECT_EQ(slotFor("com.todesktop.230313mzl4w4u92", "Code"), std::nullopt);
+    EXPECT_EQ(slotFor(std::nullopt, std::nullopt), std::nullopt);
+}
+
+TEST_F(LayerMapTest, EmptyRulesTurnTheBuiltInRulesOff) {
+    edit("slack: , ;", 1000);
+    EXPECT_EQ(slotFor("com.google.chrome", "Cursor"), std::nullopt);
+}
+
+TEST_F(LayerMapTest, IdentifierSlotWinsOverNameSlot) {
+    edit("cursor: Example\nslack: com.example.App", 1000);
+    EXPECT_EQ(slotFor("com.example.app", "Example"), "slack");
+    EXPECT_EQ(slotFor("com.example.other", "EXAMPLE"), "cursor");
+}
+
+TEST_F(LayerMapTest, ReloadsOnlyWhenTheModificationTimeChanges) {
+    edit("slack: Figma", 1000, 500);
+    EXPECT_EQ(slotFor(std::nullopt, "Figma"), "slack");
+
+    edit("chrome: Figma", 1000, 500);
+    EXPECT_EQ(slotFor(std::nullopt, "Figma"), "slack");
+
+    setModificationTime(rulesFile, 1000, 501);
+    EXPECT_EQ(slotFor(std::nullopt, "Figma"), "chrome");
+}
+
+TEST_F(LayerMapTest, BrokenEditKeepsTheRulesLoadedBefore) {
+    edit("slack: Figma", 1000);
+    EXPECT_EQ(slotFor(std::nullopt, "Figma"), "slack");
+
+    edit("Figma", 2000);
+    EXPECT_EQ(slotFor(std::nullopt, "Figma"), "slack");
+    edit("cursor: Fig\xFFma", 3000);
+    EXPECT_EQ(slotFor(std::nullopt, "Figma"), "slack");
+
+    // The failed loads left the old time recorded, so a fix with the same time still loads.
+    edit("chrome: Figma", 3000);
+    EXPECT_EQ(slotFor(std::nullopt, "Figma"), "chrome");
+}
+
+TEST_F(LayerMapTest, DeletionBringsBackTheBuiltInRulesAndRestoringReloads) {
+    edit("slack: Figma", 1000);
+    EXPECT_EQ(slotFor(std::nullopt, "Cursor"), std::nullopt);
+
+    std::filesystem::remove(rulesFile);
+    EXPECT_EQ(slotFor(std::nullopt, "Cursor"), "cursor");
+    EXPECT_EQ(slotFor(std::nullopt, "Figma"), std::nullopt);
+
+    edit("slack: Figma", 1000);
+    EXPECT_EQ(slotFor(std::nullopt, "Figma"), "slack");
+}
+
+TEST_F(LayerMapTest, FileThatNeverParsedLeavesTheBuiltInRules) {
+    edit("Figma", 1000);
+    EXPECT_EQ(slotFor(std::nullopt, "Cursor"), "cursor");
+}
+
+TEST_F(LayerMapTest, ByteOrderMarkIsDropped) {
+    edit(
+        "\xEF\xBB\xBF"
+        "cursor: Figma",
+        1000);
+    EXPECT_EQ(slotFor(std::nullopt, "Figma"), "cursor");
+}
+
+}  // namespace
+}  // namespace dorvane

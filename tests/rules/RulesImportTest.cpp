@@ -1,0 +1,159 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "ModificationTime.hpp"
+#include "ParserCases.hpp"
+#include "rules/LayerMap.hpp"
+#include "rules/RulesError.hpp"
+#include "support/TempDir.hpp"
+
+namespace dorvane {
+namespace {
+
+using test::readFile;
+using test::setModificationTime;
+using test::writeFile;
+using testing::StartsWith;
+
+constexpr std::string_view loadedRules = "# mine\nslack: Figma\n";
+
+class RulesImportTest : public testing::Test {
+protected:
+    std::optional<std::string> slotForName(const std::string& name) {
+        return map.layerFor({std::nullopt, name});
+    }
+
+    // Rules file loaded: Figma is in "slack", and the built-in rules are off.
+    void loadRules() {
+        writeFile(rulesFile, loadedRules);
+        setModificationTime(rulesFile, 1000, 0);
+        loadedTime = std::filesystem::last_write_time(rulesFile);
+        ASSERT_EQ(slotForName("Figma"), "slack");
+    }
+
+    // What the import threw: "PATH: REASON" for a file error, the message for a rules error.
+    static std::string importError(LayerMap& into, const std::filesystem::path& from) {
+        try {
+            into.importRules(from);
+        } catch (const FileError& error) {
+            return error.what();
+        } catch (const RulesError& error) {
+            return error.what();
+        }
+        return "imported";
+    }
+
+    void expectRulesUnchanged() {
+        EXPECT_EQ(readFile(rulesFile), loadedRules);
+        EXPECT_EQ(std::filesystem::last_write_time(rulesFile), loadedTime);
+        EXPECT_EQ(slotForName("Figma"), "slack");
+        EXPECT_EQ(slotForName("Cursor"), std::nullopt);
+    }
+
+    test::TempDir folder;
+    std::filesystem::path rulesFile = folder.path() / "dorvane" / "apps.txt";
+    std::filesystem::path source = folder.path() / "chosen.txt";
+    LayerMap map{rulesFile};
+    std::filesystem::file_time_type loadedTime;
+};
+
+TEST_F(RulesImportTest, RefusesTextThatIsNotUTF8BeforeParsing) {
+    loadRules();
+    writeFile(source, "Figma \xC0\xAF");
+    EXPECT_EQ(importError(map, source), source.string() + ": not valid UTF-8 text");
+    expectRulesUnchanged();
+}
+
+TEST_F(RulesImportTest, RefusesTextThatDoesNotParse) {
+    loadRules();
+    writeFile(source, "# nothing here\n");
+    EXPECT_EQ(importError(map, source), test::noRulesMessage);
+    expectRulesUnchanged();
+}
+
+TEST_F(RulesImportTest, RefusesAMissingFile) {
+    loadRules();
+    EXPECT_EQ(importError(map, source), source.string() + ": No such file or directory");
+    expectRulesUnchanged();
+}
+
+TEST_F(RulesImportTest, RefusesAPlainFileWhereTheFolderShouldBe) {
+    const auto blocker = folder.path() / "blocker";
+    writeFile(blocker, "mine");
+    LayerMap blocked(blocker / "dorvane" / "apps.txt");
+    writeFile(source, loadedRules);
+
+    EXPECT_THAT(importError(blocked, source), StartsWith((blocker / "dorvane").string() + ": "));
+    EXPECT_EQ(readFile(blocker), "mine");
+    EXPECT_EQ(blocked.layerFor({std::nullopt, "Figma"}), std::nullopt);
+}
+
+TEST_F(RulesImportTest, FailedWriteLeavesNoTemporaryFile) {
+    std::filesystem::create_directories(rulesFile / "occupied");
+    writeFile(source, loadedRules);
+
+    EXPECT_THAT(importError(map, source), StartsWith(rulesFile.string() + ": "));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(rulesFile.parent_path()), {}), 1);
+    EXPECT_EQ(slotForName("Cursor"), "cursor");
+}
+
+TEST_F(RulesImportTest, CreatesTheFolderAndCopiesTheTextWhole) {
+    const std::string text = "# imported\r\n\r\nchrome: Figma ; Arc\r\n";
+    writeFile(source, text);
+    LayerMap nested(folder.path() / "a" / "b" / "apps.txt");
+
+    nested.importRules(source);
+
+    EXPECT_EQ(readFile(folder.path() / "a" / "b" / "apps.txt"), text);
+    EXPECT_EQ(nested.layerFor({std::nullopt, "Arc"}), "chrome");
+}
+
+TEST_F(RulesImportTest, ReplacesTheRulesAtOnceAndTheNextLookupRereadsOnce) {
+    loadRules();
+    writeFile(source, "chrome: Arc");
+    map.importRules(source);
+
+    // The rules are in force before any lookup: a broken file now cannot displace them.
+    writeFile(rulesFile, "broken");
+    EXPECT_EQ(slotForName("Arc"), "chrome");
+    EXPECT_EQ(slotForName("Figma"), std::nullopt);
+
+    // No time is recorded after an import, not even the old one: this file is read.
+    writeFile(rulesFile, "cursor: Arc");
+    setModificationTime(rulesFile, 1000, 0);
+    EXPECT_EQ(slotForName("Arc"), "cursor");
+
+    // That read recorded the time, so an edit that keeps it goes unseen.
+    writeFile(rulesFile, "slack: Arc");
+    setModificationTime(rulesFile, 1000, 0);
+    EXPECT_EQ(slotForName("Arc"), "cursor");
+}
+
+// The temporary file is private; the rules file must not become so.
+TEST_F(RulesImportTest, NewFileGetsUsualPermissionsAndAnExistingOneKeepsItsOwn) {
+    writeFile(source, "chrome: Arc");
+    const mode_t mask = umask(022);
+    map.importRules(source);
+    EXPECT_EQ(std::filesystem::status(rulesFile).permissions(), std::filesystem::perms(0644));
+
+    std::filesystem::permissions(rulesFile, std::filesystem::perms(0640));
+    map.importRules(source);
+    umask(mask);
+    EXPECT_EQ(std::filesystem::status(rulesFile).permissions(), std::filesystem::perms(0640));
+}
+
+TEST_F(RulesImportTest, ImportingTheRulesFileItselfKeepsItsText) {
+    loadRules();
+    map.importRules(rulesFile);
+    EXPECT_EQ(readFile(rulesFile), loadedRules);
+    EXPECT_EQ(slotForName("Figma"), "slack");
+}
+
+}  // namespace
+}  // namespace dorvane
