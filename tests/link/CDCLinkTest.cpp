@@ -1,0 +1,158 @@
+#include "link/CDCLink.hpp"
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "link/DorvanePort.hpp"
+#include "support/FakeRegistry.hpp"
+#include "support/Pty.hpp"
+
+namespace dorvane::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr std::string_view greeting = "OS linux\n";
+
+FakeNodePtr padAt(const std::string& path) {
+    return serial(path, usbDevice(DorvanePort::padVendorID, "Dorvane Pad"));
+}
+
+class CDCLinkTest : public ::testing::Test {
+protected:
+    void SetUp() override { registry.services = {padAt(pty.slavePath())}; }
+
+    Pty pty;
+    FakeRegistry registry;
+    CDCLink link{registry};
+};
+
+TEST_F(CDCLinkTest, GreetsOnOpeningThenWritesTheLine) {
+    EXPECT_TRUE(link.sendLine("LAYER cursor"));
+
+    EXPECT_EQ(pty.read(22, 5s), std::string(greeting) + "LAYER cursor\n");
+    EXPECT_EQ(pty.read(1, 100ms), "");
+    EXPECT_EQ(link.path(), pty.slavePath());
+}
+
+TEST_F(CDCLinkTest, SetsARaw115200Line) {
+    termios cooked{};
+    ASSERT_EQ(tcgetattr(pty.masterFd(), &cooked), 0);
+    cooked.c_oflag |= OPOST | ONLCR;
+    cooked.c_lflag |= ICANON | ECHO;
+    cooked.c_cflag |= HUPCL;
+    cfsetspeed(&cooked, B9600);
+    ASSERT_EQ(tcsetattr(pty.masterFd(), TCSANOW, &cooked), 0);
+
+    link.reconnectIfNeeded();
+    termios line{};
+    const int slave = open(pty.slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    const int fetched = tcgetattr(slave, &line);
+    close(slave);
+    ASSERT_EQ(fetched, 0);
+
+    EXPECT_EQ(cfgetispeed(&line), B115200);
+    EXPECT_EQ(cfgetospeed(&line), B115200);
+    EXPECT_EQ(line.c_cflag & (CLOCAL | CREAD | HUPCL), tcflag_t{CLOCAL | CREAD});
+    EXPECT_EQ(line.c_lflag & (ICANON | ECHO), 0u);
+    // cfmakeraw() leaves ONLCR set; with OPOST off it has no effect, as the bytes show.
+    EXPECT_EQ(line.c_oflag & OPOST, 0u);
+    EXPECT_EQ(pty.read(greeting.size(), 5s), greeting);
+}
+
+TEST_F(CDCLinkTest, OpensTheFirstCandidateThenKeepsItWithoutSearchingOrWriting) {
+    Pty second;
+    registry.services.push_back(padAt(second.slavePath()));
+
+    link.reconnectIfNeeded();
+    link.reconnectIfNeeded();
+    link.reconnectIfNeeded();
+
+    EXPECT_EQ(link.path(), pty.slavePath());
+    EXPECT_EQ(registry.searches(), 1);
+    EXPECT_EQ(pty.read(greeting.size() + 1, 200ms), greeting);
+}
+
+TEST_F(CDCLinkTest, NoticesAHangUpWithoutWriting) {
+    link.reconnectIfNeeded();
+    pty.closeMaster();
+
+    link.reconnectIfNeeded();
+
+    EXPECT_FALSE(link.isOpen());
+    EXPECT_EQ(registry.searches(), 2);
+}
+
+TEST_F(CDCLinkTest, ClosingReleasesThePortAndIsHarmlessWhenClosed) {
+    link.reconnectIfNeeded();
+
+    link.closePort();
+    EXPECT_TRUE(pty.slaveClosed(5s));
+    link.closePort();
+
+    EXPECT_FALSE(link.isOpen());
+    EXPECT_EQ(link.path(), std::nullopt);
+}
+
+TEST_F(CDCLinkTest, ContinuesShortWritesUntilTheLineIsWhole) {
+    const std::string line(128 * 1024, 'x');
+    std::string received;
+    std::thread reader([&] { received = pty.read(greeting.size() + line.size() + 1, 10s); });
+
+    EXPECT_TRUE(link.sendLine(line));
+    reader.join();
+
+    EXPECT_EQ(received, std::string(greeting) + line + "\n");
+}
+
+TEST_F(CDCLinkTest, DropsALineThePeerDoesNotTakeWithinTheBudget) {
+    const auto start = std::chrono::steady_clock::now();
+
+    EXPECT_FALSE(link.sendLine(std::string(1024 * 1024, 'x')));
+
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    EXPECT_FALSE(link.isOpen());
+    EXPECT_EQ(link.path(), std::nullopt);
+    EXPECT_TRUE(pty.slaveClosed(5s));
+}
+
+// /dev/full opens but is no terminal, and refuses every write.
+TEST_F(CDCLinkTest, AFailedWriteClosesAndTheNextOpeningGreetsAgain) {
+    registry.services = {padAt("/dev/full")};
+    link.reconnectIfNeeded();
+    EXPECT_EQ(link.path(), "/dev/full");
+
+    EXPECT_FALSE(link.sendLine("LAYER cursor"));
+    EXPECT_FALSE(link.isOpen());
+    EXPECT_EQ(link.path(), std::nullopt);
+
+    registry.services = {padAt(pty.slavePath())};
+    link.reconnectIfNeeded();
+    EXPECT_EQ(pty.read(greeting.size(), 5s), greeting);
+}
+
+class CDCLinkWithoutPadTest : public ::testing::TestWithParam<std::vector<std::string>> {};
+
+TEST_P(CDCLinkWithoutPadTest, SendsNothingAndStaysClosed) {
+    FakeRegistry registry;
+    for (const auto& path : GetParam()) {
+        registry.services.push_back(padAt(path));
+    }
+    CDCLink link{registry};
+
+    EXPECT_FALSE(link.sendLine("LAYER cursor"));
+    EXPECT_FALSE(link.isOpen());
+    EXPECT_EQ(link.path(), std::nullopt);
+}
+
+INSTANTIATE_TEST_SUITE_P(NoCandidateOrUnopenable, CDCLinkWithoutPadTest,
+                         ::testing::Values(std::vector<std::string>{},
+                                           std::vector<std::string>{"/nonexistent/ttyACM9"}));
+
+}  // namespace
+}  // namespace dorvane::test

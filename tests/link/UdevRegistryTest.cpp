@@ -1,0 +1,80 @@
+#include "platform/linux/UdevRegistry.hpp"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+#include "link/DorvanePort.hpp"
+#include "support/Process.hpp"
+
+namespace dorvane::test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::UnorderedElementsAre;
+
+constexpr const char* emulatedMarker = "DORVANE_EMULATED_TREE";
+
+// umockdev must be preloaded at process start, so each test runs again in a child under
+// umockdev-run; the child, seeing the marker, does the checks. True in the parent.
+bool delegatedToEmulatedTree() {
+    if (std::getenv(emulatedMarker) != nullptr) {
+        return false;
+    }
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string fixtures = DORVANE_SOURCE_DIR "/tests/link/fixtures/";
+    const char* sanitizerOptions = std::getenv("ASAN_OPTIONS");
+    const auto result = runCommand(
+        {"umockdev-run", "--device", fixtures + "pad.umockdev", "--device",
+         fixtures + "odd-vendor.umockdev", "--", std::filesystem::read_symlink("/proc/self/exe"),
+         std::string("--gtest_filter=") + test->test_suite_name() + "." + test->name()},
+        {{emulatedMarker, "1"},
+         {"ASAN_OPTIONS",
+          std::string(sanitizerOptions ? sanitizerOptions : "") + ":verify_asan_link_order=0"}});
+    EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
+    EXPECT_THAT(result.out, ::testing::HasSubstr("[  PASSED  ] 1 test"));
+    return true;
+}
+
+TEST(UdevRegistryTest, IdentifiesThePadByItsUSBDevice) {
+    if (delegatedToEmulatedTree()) {
+        return;
+    }
+    const UdevRegistry registry;
+    EXPECT_THAT(DorvanePort::findCalloutDevices(registry, DorvanePort::padVendorID),
+                ElementsAre("/dev/ttyACM0"));
+
+    const auto services = registry.serialServices();
+    const auto pad = std::find_if(services.begin(), services.end(), [](const auto& service) {
+        return service->stringProperty("IOCalloutDevice") == "/dev/ttyACM0";
+    });
+    ASSERT_NE(pad, services.end());
+    const auto interface = (*pad)->parent();
+    ASSERT_NE(interface, nullptr);
+    const auto device = interface->parent();
+    ASSERT_NE(device, nullptr);
+    EXPECT_EQ(device->numberProperty("idVendor"), 0x303A);
+    EXPECT_EQ(device->stringProperty("USB Product Name"), "Dorvane Pad");
+    EXPECT_EQ(device->stringProperty("kUSBProductString"), std::nullopt);
+}
+
+// ttyACM1's interface claims "303azz", which is not hex: its device's 0x1234 decides. ttyUSB9
+// has no device node and tty1 is a virtual console: neither is a serial service.
+TEST(UdevRegistryTest, TakesOnlyUsbSerialTTYsWithANodeAndOnlyHexVendors) {
+    if (delegatedToEmulatedTree()) {
+        return;
+    }
+    const UdevRegistry registry;
+    std::vector<std::optional<std::string>> callouts;
+    for (const auto& service : registry.serialServices()) {
+        callouts.push_back(service->stringProperty("IOCalloutDevice"));
+    }
+    EXPECT_THAT(callouts, UnorderedElementsAre("/dev/ttyACM0", "/dev/ttyACM1"));
+    EXPECT_THAT(DorvanePort::findCalloutDevices(registry, 0x1234), ElementsAre("/dev/ttyACM1"));
+}
+
+}  // namespace
+}  // namespace dorvane::test

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <string>
+
+namespace dorvane::test {
+
+// A pseudo-terminal pair standing in for a serial port. The test holds the master end; the code
+// under test opens the slave by its path.
+class Pty {
+public:
+    Pty();
+    ~Pty();
+    Pty(const Pty&) = delete;
+    Pty& operator=(const Pty&) = delete;
+
+    const std::string& slavePath() const { return slavePath_; }
+    int masterFd() const { return master_; }
+
+    // What the slave side wrote: reads until `count` bytes came, the slave side closed, or
+    // `timeout` passed.
+    std::string read(std::size_t count, std::chrono::milliseconds timeout) const;
+
+    // Whether every descriptor of the slave side is closed, waiting up to `timeout`.
+    bool slaveClosed(std::chrono::milliseconds timeout) const;
+
+    // Hangs up: the slave side sees POLLHUP from now on.
+    void closeMaster();
+
+private:
+    int master_ = -1;
+    std::string slavePath_;
+};
+
+}  // namespace dorvane::test
