@@ -10,6 +10,16 @@
 #include <stdexcept>
 
 namespace dorvane::test {
+namespace {
+
+std::string rootDirOf(UMockdevTestbed* testbed) {
+    gchar* root = umockdev_testbed_get_root_dir(testbed);
+    std::string path = root;
+    g_free(root);
+    return path;
+}
+
+}  // namespace
 
 PadTestbed::PadTestbed(const std::string& deviceFile) : testbed_(umockdev_testbed_new()) {
     GError* error = nullptr;
@@ -32,14 +42,14 @@ int PadTestbed::masterFd(const std::string& deviceNode) const {
 std::map<std::string, std::string> PadTestbed::childEnvironment() const {
     return {
         {"LD_PRELOAD", "libumockdev-preload.so.0"},
-        {"UMOCKDEV_DIR", umockdev_testbed_get_root_dir(testbed_)},
+        {"UMOCKDEV_DIR", rootDirOf(testbed_)},
         // The sanitizer runtime must otherwise come first in the list of loaded libraries.
         {"ASAN_OPTIONS", "verify_asan_link_order=0"},
     };
 }
 
 void PadTestbed::unplug(const std::string& sysfsPath, const std::string& deviceNode) {
-    std::filesystem::remove(std::string(umockdev_testbed_get_root_dir(testbed_)) + deviceNode);
+    std::filesystem::remove(rootDirOf(testbed_) + deviceNode);
     umockdev_testbed_uevent(testbed_, sysfsPath.c_str(), "remove");
     umockdev_testbed_remove_device(testbed_, sysfsPath.c_str());
 }

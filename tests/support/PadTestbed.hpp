@@ -11,7 +11,7 @@ namespace dorvane::test {
 // An emulated device tree (umockdev) that libudev really enumerates in child processes started
 // with childEnvironment(). Emulated ttys are pseudo-terminals whose master side the test holds.
 class PadTestbed {
-  public:
+public:
     // `deviceFile` is in umockdev-record format.
     explicit PadTestbed(const std::string& deviceFile);
     ~PadTestbed();
@@ -27,7 +27,7 @@ class PadTestbed {
     // Makes the node vanish and tells udev listeners, as an unplugged pad does.
     void unplug(const std::string& sysfsPath, const std::string& deviceNode);
 
-  private:
+private:
     UMockdevTestbed* testbed_;
 };
 
