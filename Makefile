@@ -24,7 +24,7 @@ test: deps
 	ctest --preset dev -j $(JOBS)
 
 bench: build
-	build/release/dorvane_bench
+	build/release/bench/dorvane_bench
 
 fuzz:
 	@scripts/install-deps --fuzz

@@ -25,7 +25,7 @@ CommandResult runCommand(const std::vector<std::string>& argv,
 // A child process started in the background; killed (SIGKILL) and reaped when destroyed unless it
 // has been waited for.
 class ChildProcess {
-  public:
+public:
     ChildProcess(const std::vector<std::string>& argv,
                  const std::map<std::string, std::string>& extraEnvironment = {});
     ~ChildProcess();
@@ -39,7 +39,7 @@ class ChildProcess {
     // nullopt when it is still running.
     std::optional<int> waitFor(std::chrono::milliseconds timeout);
 
-  private:
+private:
     pid_t pid_ = -1;
     std::optional<int> exitCode_;
 };

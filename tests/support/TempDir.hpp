@@ -11,7 +11,7 @@ namespace dorvane::test {
 
 // A fresh folder under $TMPDIR (or /tmp), removed with everything in it when destroyed.
 class TempDir {
-  public:
+public:
     TempDir() {
         const char* base = std::getenv("TMPDIR");
         std::string pattern = std::string(base ? base : "/tmp") + "/dorvane-test-XXXXXX";
@@ -32,7 +32,7 @@ class TempDir {
         return path_ / child;
     }
 
-  private:
+private:
     std::filesystem::path path_;
 };
 
