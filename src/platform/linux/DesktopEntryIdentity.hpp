@@ -1,0 +1,32 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "rules/RunningApplication.hpp"
+
+namespace dorvane {
+
+// What a window tells about the application behind it, as read from its X properties and its
+// process.
+struct WindowFacts {
+    std::optional<std::string> gtkApplicationId;  // _GTK_APPLICATION_ID
+    std::optional<std::string> flatpakAppId;      // [Application] name of the sandbox's info file
+    std::optional<std::string> wmClassInstance;   // WM_CLASS, first string
+    std::optional<std::string> wmClassClass;      // WM_CLASS, second string
+};
+
+// Names the application through its desktop entry: the entry's ID (without ".desktop") is the
+// bundle identifier and its Name the localized name. The entry is the one whose ID the GTK or
+// Flatpak application ID gives, else the one whose StartupWMClass is the window's class, else the
+// one whose ID is the class or instance, ignoring ASCII case. With no entry, both are the class.
+//
+// Reads the desktop-entry index through GIO: set XDG_DATA_HOME and XDG_DATA_DIRS before the
+// first call in the process.
+RunningApplication identifyApplication(const WindowFacts& facts);
+
+// The application ID in a Flatpak sandbox's info file (a key file, [Application] name=ID); none
+// when the file is missing, unreadable or lacks the key.
+std::optional<std::string> flatpakAppIdFromInfoFile(const std::string& path);
+
+}  // namespace dorvane

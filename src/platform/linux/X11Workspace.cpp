@@ -1,0 +1,212 @@
+#include "platform/linux/X11Workspace.hpp"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace dorvane {
+namespace {
+
+// In 32-bit units: 1 KiB covers any class name or application ID.
+constexpr uint32_t propertyLengthLimit = 256;
+
+std::optional<std::string> nonEmpty(std::string_view text) {
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    return std::string(text);
+}
+
+std::optional<std::string> propertyText(xcb_connection_t* connection,
+                                        xcb_get_property_cookie_t cookie) {
+    XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(connection, cookie, nullptr));
+    if (!reply || reply->format != 8) {
+        return std::nullopt;
+    }
+    const auto* bytes = static_cast<const char*>(xcb_get_property_value(reply.get()));
+    const auto length = static_cast<std::size_t>(xcb_get_property_value_length(reply.get()));
+    return std::string(bytes, length);
+}
+
+// WM_CLASS holds two NUL-terminated strings: the instance, then the class.
+void readWmClass(std::string_view wmClass, WindowFacts& facts) {
+    const auto end = wmClass.find('\0');
+    facts.wmClassInstance = nonEmpty(wmClass.substr(0, end));
+    if (end != std::string_view::npos) {
+        const auto rest = wmClass.substr(end + 1);
+        facts.wmClassClass = nonEmpty(rest.substr(0, rest.find('\0')));
+    }
+}
+
+xcb_atom_t internAtom(xcb_connection_t* connection, std::string_view name) {
+    const auto cookie =
+        xcb_intern_atom(connection, 0, static_cast<uint16_t>(name.size()), name.data());
+    XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection, cookie, nullptr));
+    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+}
+
+std::string flatpakInfoPath(uint32_t pid) {
+    return "/proc/" + std::to_string(pid) + "/root/.flatpak-info";
+}
+
+}  // namespace
+
+// A GLib source over the connection's descriptor. xcb may read events off the socket while it
+// waits for a reply (from frontmostApplication, say); those sit in xcb's queue with nothing left
+// to poll, so prepare looks into that queue on every loop iteration.
+struct X11Workspace::EventSource {
+    GSource base;
+    X11Workspace* workspace;
+
+    static GSourceFuncs funcs;
+
+    static GSourcePtr attach(X11Workspace& workspace);
+    static gboolean prepare(GSource* source, gint* timeout);
+    static gboolean dispatch(GSource* source, GSourceFunc callback, gpointer userData);
+
+    static X11Workspace& owner(GSource* source) {
+        return *reinterpret_cast<EventSource*>(source)->workspace;
+    }
+};
+
+GSourceFuncs X11Workspace::EventSource::funcs = {prepare, nullptr, dispatch,
+                                                 nullptr, nullptr, nullptr};
+
+GSourcePtr X11Workspace::EventSource::attach(X11Workspace& workspace) {
+    GSourcePtr source(g_source_new(&funcs, sizeof(EventSource)));
+    reinterpret_cast<EventSource*>(source.get())->workspace = &workspace;
+    g_source_add_unix_fd(source.get(), xcb_get_file_descriptor(workspace.connection_.get()),
+                         G_IO_IN);
+    g_source_attach(source.get(), nullptr);
+    return source;
+}
+
+gboolean X11Workspace::EventSource::prepare(GSource* source, gint* timeout) {
+    X11Workspace& workspace = owner(source);
+    *timeout = -1;
+    workspace.takeEvents(xcb_poll_for_queued_event);
+    return workspace.activationPending_ || workspace.connectionFailed();
+}
+
+// Without a check function, GLib dispatches when prepare said so or the descriptor is ready.
+gboolean X11Workspace::EventSource::dispatch(GSource* source, GSourceFunc, gpointer) {
+    X11Workspace& workspace = owner(source);
+    workspace.takeEvents(xcb_poll_for_event);
+    if (workspace.connectionFailed()) {
+        return G_SOURCE_REMOVE;
+    }
+    // Several changes read in one batch make one activation: only the latest value matters.
+    if (std::exchange(workspace.activationPending_, false)) {
+        workspace.deliverActivation();
+    }
+    return G_SOURCE_CONTINUE;
+}
+
+std::unique_ptr<X11Workspace> X11Workspace::open() {
+    int screenNumber = 0;
+    XcbConnection connection(xcb_connect(nullptr, &screenNumber));
+    if (xcb_connection_has_error(connection.get())) {
+        return nullptr;
+    }
+    std::unique_ptr<X11Workspace> workspace(new X11Workspace(std::move(connection), screenNumber));
+    if (!workspace->ewmh_.initialized() || screenNumber >= workspace->ewmh_.get()->nb_screens) {
+        return nullptr;
+    }
+    workspace->watchRootWindow();
+    return workspace;
+}
+
+X11Workspace::X11Workspace(XcbConnection connection, int screenNumber)
+    : connection_(std::move(connection)), screenNumber_(screenNumber), ewmh_(connection_.get()) {}
+
+std::optional<RunningApplication> X11Workspace::frontmostApplication() {
+    const auto window = activeWindow();
+    if (!window) {
+        return std::nullopt;
+    }
+    return applicationOf(*window);
+}
+
+void X11Workspace::observeActivations(ActivationHandler handler) {
+    handler_ = std::move(handler);
+}
+
+void X11Workspace::watchRootWindow() {
+    root_ = ewmh_.get()->screens[screenNumber_]->root;
+    const uint32_t eventMask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(connection_.get(), root_, XCB_CW_EVENT_MASK, &eventMask);
+    gtkApplicationIdAtom_ = internAtom(connection_.get(), "_GTK_APPLICATION_ID");
+    eventSource_ = EventSource::attach(*this);
+}
+
+void X11Workspace::takeEvents(xcb_generic_event_t* (*nextEvent)(xcb_connection_t*)) {
+    while (XcbEvent event = XcbEvent(nextEvent(connection_.get()))) {
+        if (isActiveWindowChange(*event)) {
+            activationPending_ = true;
+        }
+    }
+}
+
+bool X11Workspace::isActiveWindowChange(const xcb_generic_event_t& event) const {
+    if ((event.response_type & ~0x80) != XCB_PROPERTY_NOTIFY) {
+        return false;
+    }
+    const auto& change = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+    return change.window == root_ && change.atom == ewmh_.get()->_NET_ACTIVE_WINDOW;
+}
+
+bool X11Workspace::connectionFailed() const {
+    return xcb_connection_has_error(connection_.get()) != 0;
+}
+
+void X11Workspace::deliverActivation() {
+    const auto window = activeWindow();
+    if (window && handler_) {
+        handler_(applicationOf(*window));
+    }
+}
+
+std::optional<xcb_window_t> X11Workspace::activeWindow() {
+    xcb_window_t window = XCB_WINDOW_NONE;
+    const auto cookie = xcb_ewmh_get_active_window(ewmh_.get(), screenNumber_);
+    if (!xcb_ewmh_get_active_window_reply(ewmh_.get(), cookie, &window, nullptr) ||
+        window == XCB_WINDOW_NONE) {
+        return std::nullopt;
+    }
+    return window;
+}
+
+RunningApplication X11Workspace::applicationOf(xcb_window_t window) {
+    if (const auto known = identities_.find(window); known != identities_.end()) {
+        return known->second;
+    }
+    if (identities_.size() >= identityCacheLimit) {
+        identities_.clear();
+    }
+    return identities_.emplace(window, identifyApplication(factsOf(window))).first->second;
+}
+
+WindowFacts X11Workspace::factsOf(xcb_window_t window) {
+    xcb_connection_t* connection = connection_.get();
+    const auto wmClassCookie = xcb_get_property(connection, 0, window, XCB_ATOM_WM_CLASS,
+                                                XCB_ATOM_STRING, 0, propertyLengthLimit);
+    const auto gtkIdCookie = xcb_get_property(connection, 0, window, gtkApplicationIdAtom_,
+                                              ewmh_.get()->UTF8_STRING, 0, propertyLengthLimit);
+    const auto pidCookie = xcb_ewmh_get_wm_pid(ewmh_.get(), window);
+
+    WindowFacts facts;
+    if (const auto wmClass = propertyText(connection, wmClassCookie)) {
+        readWmClass(*wmClass, facts);
+    }
+    if (const auto gtkId = propertyText(connection, gtkIdCookie)) {
+        facts.gtkApplicationId = nonEmpty(*gtkId);
+    }
+    uint32_t pid = 0;
+    if (xcb_ewmh_get_wm_pid_reply(ewmh_.get(), pidCookie, &pid, nullptr)) {
+        facts.flatpakAppId = flatpakAppIdFromInfoFile(flatpakInfoPath(pid));
+    }
+    return facts;
+}
+
+}  // namespace dorvane

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <unordered_map>
+
+#include "app/Workspace.hpp"
+#include "platform/linux/DesktopEntryIdentity.hpp"
+#include "platform/linux/GLibHandles.hpp"
+#include "platform/linux/XcbHandles.hpp"
+
+namespace dorvane {
+
+// The X11 desktop as seen through EWMH: the frontmost application is the one owning the root
+// window's _NET_ACTIVE_WINDOW, and every change of that property is an activation. Events are
+// read from the default GLib main context, so handlers run on the thread iterating it.
+class X11Workspace final : public Workspace {
+public:
+    // Connects to the display named by DISPLAY; null when no display can be opened or it lacks
+    // what EWMH needs.
+    static std::unique_ptr<X11Workspace> open();
+
+    X11Workspace(const X11Workspace&) = delete;
+    X11Workspace& operator=(const X11Workspace&) = delete;
+
+    std::optional<RunningApplication> frontmostApplication() override;
+
+    // Activations that name no window (the window manager clears the property between two
+    // windows) are not delivered.
+    void observeActivations(ActivationHandler handler) override;
+
+private:
+    struct EventSource;
+
+    static constexpr std::size_t identityCacheLimit = 256;
+
+    X11Workspace(XcbConnection connection, int screenNumber);
+
+    void watchRootWindow();
+    void takeEvents(xcb_generic_event_t* (*nextEvent)(xcb_connection_t*));
+    bool isActiveWindowChange(const xcb_generic_event_t& event) const;
+    bool connectionFailed() const;
+    void deliverActivation();
+    std::optional<xcb_window_t> activeWindow();
+    RunningApplication applicationOf(xcb_window_t window);
+    WindowFacts factsOf(xcb_window_t window);
+
+    XcbConnection connection_;
+    int screenNumber_;
+    EwmhConnection ewmh_;
+    xcb_window_t root_ = XCB_WINDOW_NONE;
+    xcb_atom_t gtkApplicationIdAtom_ = XCB_ATOM_NONE;
+    ActivationHandler handler_;
+    bool activationPending_ = false;
+    // Resolving an identity reads desktop entries; the once-a-second query must not.
+    std::unordered_map<xcb_window_t, RunningApplication> identities_;
+    // Last member, so the loop stops calling into this object before anything else goes.
+    GSourcePtr eventSource_;
+};
+
+}  // namespace dorvane
