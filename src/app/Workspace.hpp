@@ -10,7 +10,7 @@ namespace dorvane {
 // The desktop's view of running applications: which one is frontmost, and word when another
 // comes to the front. Handlers run on the main loop.
 class Workspace {
-  public:
+public:
     using ActivationHandler = std::function<void(std::optional<RunningApplication>)>;
 
     virtual ~Workspace() = default;
