@@ -13,7 +13,8 @@ namespace dorvane {
 namespace {
 
 constexpr const char* usage =
-    "usage: dorvane <command> [arguments]\n"
+    "usage: dorvane                        run the companion\n"
+    "       dorvane <command> [arguments]  run a diagnostic command\n"
     "\n"
     "commands:\n"
     "  check FILE                    check an app-rules file and list its rules as SLOT<TAB>KEY\n"
@@ -98,8 +99,8 @@ int send(const std::vector<std::string>& args, std::ostream& err) {
 }  // namespace
 
 int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    const std::string command = args.empty() ? "--help" : args[0];
-    const std::vector<std::string> rest(args.begin() + (args.empty() ? 0 : 1), args.end());
+    const std::string& command = args.at(0);
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (command == "check") {
         return check(rest, out, err);
     }

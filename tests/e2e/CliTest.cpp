@@ -8,7 +8,7 @@ namespace dorvane::test {
 namespace {
 
 class CliTest : public ::testing::Test {
-  protected:
+protected:
     TempDir home;
 
     CommandResult dorvane(const std::vector<std::string>& args) {

@@ -4,6 +4,7 @@
 
 #include "support/PadTestbed.hpp"
 #include "support/Process.hpp"
+#include "support/Pty.hpp"
 
 namespace dorvane::test {
 namespace {
@@ -11,8 +12,8 @@ namespace {
 using namespace std::chrono_literals;
 
 class PadCliTest : public ::testing::Test {
-  protected:
-    PadTestbed testbed{DORVANE_TEST_DATA "/three-devices.umockdev"};
+protected:
+    PadTestbed testbed{DORVANE_SOURCE_DIR "/tests/e2e/data/three-devices.umockdev"};
 
     CommandResult dorvane(const std::vector<std::string>& args) {
         std::vector<std::string> argv{DORVANE_BINARY};
@@ -36,12 +37,13 @@ TEST_F(PadCliTest, SendWritesGreetingThenLayerInRawMode) {
     const auto result = dorvane({"send", "chrome"});
 
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(readBytes(pad, 64, 2s), "OS linux\nLAYER chrome\n");
-    EXPECT_EQ(readBytes(otherDevice, 1, 100ms), "");
+    const std::string expected = "OS linux\nLAYER chrome\n";
+    EXPECT_EQ(readFromMaster(pad, expected.size() + 1, 1s, OnHangUp::keepWaiting), expected);
+    EXPECT_EQ(readFromMaster(otherDevice, 1, 100ms, OnHangUp::keepWaiting), "");
 }
 
 TEST(PadCliWithoutPad, SendReportsPadNotFound) {
-    PadTestbed onlyOtherDevices{DORVANE_TEST_DATA "/not-a-pad.umockdev"};
+    PadTestbed onlyOtherDevices{DORVANE_SOURCE_DIR "/tests/e2e/data/not-a-pad.umockdev"};
     const auto result =
         runCommand({DORVANE_BINARY, "send", "slack"}, onlyOtherDevices.childEnvironment());
     EXPECT_EQ(result.exitCode, 1);

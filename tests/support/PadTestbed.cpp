@@ -1,10 +1,11 @@
 #include "support/PadTestbed.hpp"
 
-#include <poll.h>
+#include <stdlib.h>
 #include <termios.h>
 #include <umockdev.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <stdexcept>
@@ -22,11 +23,19 @@ std::string rootDirOf(UMockdevTestbed* testbed) {
 }  // namespace
 
 PadTestbed::PadTestbed(const std::string& deviceFile) : testbed_(umockdev_testbed_new()) {
+    try {
+        plugIn(deviceFile);
+    } catch (...) {
+        g_object_unref(testbed_);
+        throw;
+    }
+}
+
+void PadTestbed::plugIn(const std::string& deviceFile) {
     GError* error = nullptr;
     if (!umockdev_testbed_add_from_file(testbed_, deviceFile.c_str(), &error)) {
         std::string message = error ? error->message : "unknown error";
         g_clear_error(&error);
-        g_object_unref(testbed_);
         throw std::runtime_error("umockdev: " + message);
     }
 }
@@ -49,9 +58,20 @@ std::map<std::string, std::string> PadTestbed::childEnvironment() const {
 }
 
 void PadTestbed::unplug(const std::string& sysfsPath, const std::string& deviceNode) {
-    std::filesystem::remove(rootDirOf(testbed_) + deviceNode);
-    umockdev_testbed_uevent(testbed_, sysfsPath.c_str(), "remove");
+    const int master = masterFd(deviceNode);
+    char slave[64] = "";
+    ptsname_r(master, slave, sizeof slave);
+    // Closing the master hangs the port up for whoever holds it, as the kernel does when the
+    // device goes away.
+    close(master);
+    const std::string root = rootDirOf(testbed_);
+    std::filesystem::remove(root + deviceNode);
     umockdev_testbed_remove_device(testbed_, sysfsPath.c_str());
+    // umockdev keeps its map entry for the pseudo-terminal, and would refuse a later device
+    // that gets the same one.
+    std::string mapEntry = slave;
+    std::replace(mapEntry.begin(), mapEntry.end(), '/', '_');
+    std::filesystem::remove(root + "/dev/.ptymap/" + mapEntry);
 }
 
 void cookTerminal(int masterFd) {
@@ -63,32 +83,6 @@ void cookTerminal(int masterFd) {
     settings.c_lflag |= ICANON | ECHO;
     settings.c_cflag |= HUPCL;
     tcsetattr(masterFd, TCSANOW, &settings);
-}
-
-std::string readBytes(int fd, std::size_t count, std::chrono::milliseconds timeout) {
-    std::string received;
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (received.size() < count) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        pollfd pfd{fd, POLLIN, 0};
-        if (left.count() <= 0 || poll(&pfd, 1, static_cast<int>(left.count())) <= 0 ||
-            !(pfd.revents & POLLIN)) {
-            break;
-        }
-        char buffer[256];
-        const ssize_t n = read(fd, buffer, std::min(sizeof buffer, count - received.size()));
-        if (n <= 0) {
-            break;
-        }
-        received.append(buffer, static_cast<std::size_t>(n));
-    }
-    return received;
-}
-
-bool peerClosed(int masterFd, std::chrono::milliseconds timeout) {
-    pollfd pfd{masterFd, 0, 0};
-    return poll(&pfd, 1, static_cast<int>(timeout.count())) > 0 && (pfd.revents & POLLHUP);
 }
 
 }  // namespace dorvane::test

@@ -24,7 +24,10 @@ public:
     // What a child needs to see the testbed instead of the real /sys and /dev.
     std::map<std::string, std::string> childEnvironment() const;
 
-    // Makes the node vanish and tells udev listeners, as an unplugged pad does.
+    // Adds the devices of another umockdev-record file, as plugging them in does.
+    void plugIn(const std::string& deviceFile);
+
+    // Hangs the port up and removes the device and its node, as unplugging the pad does.
     void unplug(const std::string& sysfsPath, const std::string& deviceNode);
 
 private:
@@ -34,11 +37,5 @@ private:
 // Turns on, from the master side, the cooked-mode settings a program must switch off
 // (OPOST|ONLCR, ICANON, ECHO, HUPCL), so that a missing raw mode shows up on the wire.
 void cookTerminal(int masterFd);
-
-// Reads from `fd` until `count` bytes came or `timeout` passed; what arrived.
-std::string readBytes(int fd, std::size_t count, std::chrono::milliseconds timeout);
-
-// True once the other side of the pseudo-terminal has been closed by every holder.
-bool peerClosed(int masterFd, std::chrono::milliseconds timeout);
 
 }  // namespace dorvane::test

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,6 +28,8 @@ std::vector<char*> argvPointers(const std::vector<std::string>& argv) {
 [[noreturn]] void execChild(const std::vector<std::string>& argv,
                             const std::map<std::string, std::string>& extraEnvironment, int outFd,
                             int errFd) {
+    // A test that crashes must not leave servers behind that hold its output pipes open.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
     for (const auto& [name, value] : extraEnvironment) {
         setenv(name.c_str(), value.c_str(), 1);
     }
@@ -38,6 +41,9 @@ std::vector<char*> argvPointers(const std::vector<std::string>& argv) {
     }
     int devNull = open("/dev/null", O_RDONLY);
     dup2(devNull, STDIN_FILENO);
+    // Only stdio is inherited: a stray copy of a pseudo-terminal master, say, would keep the
+    // port from ever hanging up.
+    close_range(3, ~0U, 0);
     auto pointers = argvPointers(argv);
     execvp(pointers[0], pointers.data());
     _exit(127);

@@ -37,27 +37,43 @@ Pty::~Pty() {
 }
 
 std::string Pty::read(std::size_t count, std::chrono::milliseconds timeout) const {
+    return readFromMaster(master_, count, timeout, OnHangUp::stop);
+}
+
+bool Pty::slaveClosed(std::chrono::milliseconds timeout) const {
+    return dorvane::test::slaveClosed(master_, timeout);
+}
+
+std::string readFromMaster(int masterFd, std::size_t count, std::chrono::milliseconds timeout,
+                           OnHangUp onHangUp) {
     const auto deadline = Clock::now() + timeout;
     std::string bytes;
     char buffer[65536];
-    while (bytes.size() < count) {
-        pollfd ready{master_, POLLIN, 0};
+    while (bytes.size() < count && Clock::now() < deadline) {
+        pollfd ready{masterFd, POLLIN, 0};
         if (poll(&ready, 1, millisecondsUntil(deadline)) <= 0) {
             break;
         }
-        const ssize_t n = ::read(master_, buffer, std::min(sizeof buffer, count - bytes.size()));
+        const ssize_t n = ::read(masterFd, buffer, std::min(sizeof buffer, count - bytes.size()));
         if (n > 0) {
             bytes.append(buffer, static_cast<std::size_t>(n));
         } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
-            break;  // EIO: the slave side is closed and nothing is left
+            // EIO: no slave descriptor is open and nothing is left to read.
+            if (onHangUp == OnHangUp::stop) {
+                break;
+            }
+            struct timespec pause {
+                0, 10'000'000
+            };
+            nanosleep(&pause, nullptr);
         }
     }
     return bytes;
 }
 
-bool Pty::slaveClosed(std::chrono::milliseconds timeout) const {
+bool slaveClosed(int masterFd, std::chrono::milliseconds timeout) {
     // No events asked: poll() then waits for the hang-up alone, not for pending bytes.
-    pollfd hangUp{master_, 0, 0};
+    pollfd hangUp{masterFd, 0, 0};
     return poll(&hangUp, 1, static_cast<int>(timeout.count())) > 0 &&
            (hangUp.revents & POLLHUP) != 0;
 }

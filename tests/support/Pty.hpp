@@ -33,4 +33,17 @@ private:
     std::string slavePath_;
 };
 
+// What to do when no slave descriptor is open: stop reading, or keep waiting for a program
+// that opens the port later.
+enum class OnHangUp { stop, keepWaiting };
+
+// Reads what the slave side wrote from a pseudo-terminal master until `count` bytes came or
+// `timeout` passed.
+std::string readFromMaster(int masterFd, std::size_t count, std::chrono::milliseconds timeout,
+                           OnHangUp onHangUp);
+
+// Whether every descriptor of the slave side is closed, waiting up to `timeout`. Also true
+// before any was opened.
+bool slaveClosed(int masterFd, std::chrono::milliseconds timeout);
+
 }  // namespace dorvane::test

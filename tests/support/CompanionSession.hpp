@@ -1,0 +1,51 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "support/PadTestbed.hpp"
+#include "support/Process.hpp"
+#include "support/TempDir.hpp"
+#include "support/XDesktop.hpp"
+
+namespace dorvane::test {
+
+// The real companion as a user runs it, on a private desktop (Xvfb + openbox) with an emulated
+// pad and a home of its own. Windows of three applications are open: Google Chrome and Slack,
+// which have desktop entries, and Figma, which has none.
+class CompanionSession {
+public:
+    static constexpr const char* padNode = "/dev/ttyACM0";
+
+    CompanionSession();
+
+    XDesktop desktop;
+    PadTestbed testbed;
+    XDesktop::WindowId chrome;
+    XDesktop::WindowId slack;
+    XDesktop::WindowId figma;
+
+    // Starts `binary` with `frontmost` in front; the pad's terminal is cooked first, so that a
+    // companion that forgets raw mode shows it on the wire.
+    void launch(const std::string& binary, XDesktop::WindowId frontmost);
+    ChildProcess& companion() { return *companion_; }
+
+    // The master side of the pad's port; it changes when the pad is plugged in again.
+    int pad() const { return pad_; }
+    void padPluggedInAs(const std::string& deviceNode);
+
+    // What the pad receives within `timeout`, at most as many bytes as `expected` has.
+    std::string padReceives(const std::string& expected,
+                            std::chrono::milliseconds timeout = std::chrono::seconds(5));
+
+    std::filesystem::path rulesFile() const;
+
+private:
+    TempDir home_;
+    int pad_;
+    std::unique_ptr<ChildProcess> companion_;
+};
+
+}  // namespace dorvane::test
