@@ -41,15 +41,6 @@ private:
     int fd_;
 };
 
-// ".apps.txt.XXXXXX" for mkstemp. Appended piece by piece: GCC 12 at -O2 warns falsely
-// (-Wrestrict) about `"." + name`.
-std::string hiddenPattern(const std::filesystem::path& fileName) {
-    std::string pattern = ".";
-    pattern += fileName.string();
-    pattern += ".XXXXXX";
-    return pattern;
-}
-
 // mkstemp makes a private file (0600); the rules file keeps the permissions it had, or gets
 // those of any new file.
 mode_t permissionsFor(const std::filesystem::path& target) {
@@ -68,7 +59,7 @@ class ReplacementFile {
 public:
     explicit ReplacementFile(const std::filesystem::path& target)
         : target_(target),
-          path_(target.parent_path() / hiddenPattern(target.filename())),
+          path_(target.parent_path() / ("." + target.filename().string() + ".XXXXXX")),
           file_(::mkstemp(path_.data())) {
         if (file_.get() < 0) {
             throwSystemError(target_);

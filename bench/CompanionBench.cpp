@@ -1,0 +1,169 @@
+// The companion as a desktop runs it: the real binary on Xvfb + openbox with an emulated pad.
+//   companion_bench latency BINARY   activation request → LAYER line on the pad, 100 switches
+//   companion_bench idle BINARY      CPU time, wake-ups and memory over 60 s with the pad open
+// DORVANE_IDLE_SECONDS shortens the idle run.
+#include <poll.h>
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <thread>
+
+#include "support/CompanionSession.hpp"
+
+namespace dorvane::test {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr int switches = 100;
+
+// A pager's request to focus a window, as xdotool sends it, without xdotool's own start-up.
+class ActivationRequester {
+public:
+    explicit ActivationRequester(const std::string& display)
+        : connection_(xcb_connect(display.c_str(), nullptr)) {
+        root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
+        const std::string name = "_NET_ACTIVE_WINDOW";
+        auto* reply = xcb_intern_atom_reply(
+            connection_, xcb_intern_atom(connection_, 0, name.size(), name.c_str()), nullptr);
+        activeWindow_ = reply->atom;
+        free(reply);
+    }
+    ~ActivationRequester() { xcb_disconnect(connection_); }
+
+    void activate(xcb_window_t window) {
+        xcb_client_message_event_t message{};
+        message.response_type = XCB_CLIENT_MESSAGE;
+        message.format = 32;
+        message.window = window;
+        message.type = activeWindow_;
+        message.data.data32[0] = 2;  // source: a pager
+        xcb_send_event(connection_, 0, root_,
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&message));
+        xcb_flush(connection_);
+    }
+
+private:
+    xcb_connection_t* connection_;
+    xcb_window_t root_ = 0;
+    xcb_atom_t activeWindow_ = 0;
+};
+
+// The companion launched with Chrome in front, once it has told the pad so.
+struct Session : CompanionSession {
+    explicit Session(const std::string& binary) {
+        launch(binary, chrome);
+        expect("OS linux\nLAYER chrome\n");
+    }
+
+    void expect(const std::string& line) {
+        const auto got = padReceives(line);
+        if (got != line) {
+            throw std::runtime_error("the pad received '" + got + "' instead of '" + line + "'");
+        }
+    }
+};
+
+double percentile(std::vector<double> values, double p) {
+    std::sort(values.begin(), values.end());
+    return values[static_cast<std::size_t>(p * (values.size() - 1))];
+}
+
+int latency(const std::string& binary) {
+    Session session(binary);
+    ActivationRequester requester(session.desktop.display());
+    std::vector<double> milliseconds;
+    for (int i = 0; i < switches; ++i) {
+        const bool toSlack = i % 2 == 0;
+        const auto start = Clock::now();
+        requester.activate(toSlack ? session.slack : session.chrome);
+        pollfd readable{session.pad(), POLLIN, 0};
+        poll(&readable, 1, 5000);
+        milliseconds.push_back(
+            std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        session.expect(toSlack ? "LAYER slack\n" : "LAYER chrome\n");
+        std::this_thread::sleep_for(20ms);
+    }
+    std::printf(
+        "activation request -> LAYER line readable, %d switches: p50 %.2f ms, p99 %.2f ms, "
+        "max %.2f ms\n",
+        switches, percentile(milliseconds, 0.5), percentile(milliseconds, 0.99),
+        percentile(milliseconds, 1.0));
+    return 0;
+}
+
+struct Usage {
+    double cpuSeconds = 0;
+    long contextSwitches = 0;
+    long rssKiB = 0;
+};
+
+long field(const std::filesystem::path& status, const std::string& name) {
+    std::ifstream in(status);
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind(name + ":", 0) == 0) {
+            return std::stol(line.substr(name.size() + 1));
+        }
+    }
+    return 0;
+}
+
+// Summed over the process's threads: time on a CPU (schedstat, in ns) and times it was switched
+// in (each one a wake-up or a preemption).
+Usage usageOf(pid_t pid) {
+    Usage usage;
+    const std::filesystem::path process = "/proc/" + std::to_string(pid);
+    for (const auto& task : std::filesystem::directory_iterator(process / "task")) {
+        std::ifstream schedstat(task.path() / "schedstat");
+        long long nanoseconds = 0;
+        schedstat >> nanoseconds;
+        usage.cpuSeconds += static_cast<double>(nanoseconds) / 1e9;
+        usage.contextSwitches += field(task.path() / "status", "voluntary_ctxt_switches") +
+                                 field(task.path() / "status", "nonvoluntary_ctxt_switches");
+    }
+    usage.rssKiB = field(process / "status", "VmRSS");
+    return usage;
+}
+
+int idle(const std::string& binary) {
+    const char* configured = std::getenv("DORVANE_IDLE_SECONDS");
+    const int seconds = configured ? std::atoi(configured) : 60;
+    Session session(binary);
+    std::this_thread::sleep_for(2s);
+    const Usage before = usageOf(session.companion().pid());
+    std::this_thread::sleep_for(std::chrono::seconds(seconds));
+    const Usage after = usageOf(session.companion().pid());
+    const double cpuPerMinute = (after.cpuSeconds - before.cpuSeconds) * 60.0 / seconds;
+    std::printf(
+        "idle over %d s with the pad open: CPU %.1f ms a minute, %.2f wake-ups a second, "
+        "RSS %.1f MB\n",
+        seconds, cpuPerMinute * 1000.0,
+        static_cast<double>(after.contextSwitches - before.contextSwitches) / seconds,
+        after.rssKiB / 1024.0);
+    return 0;
+}
+
+}  // namespace
+}  // namespace dorvane::test
+
+int main(int argc, char** argv) {
+    if (argc != 3 || (std::string(argv[1]) != "latency" && std::string(argv[1]) != "idle")) {
+        std::cerr << "usage: companion_bench latency|idle BINARY\n";
+        return 2;
+    }
+    try {
+        return std::string(argv[1]) == "latency" ? dorvane::test::latency(argv[2])
+                                                 : dorvane::test::idle(argv[2]);
+    } catch (const std::exception& error) {
+        std::cerr << "companion_bench: " << error.what() << '\n';
+        return 1;
+    }
+}
