@@ -49,8 +49,8 @@ std::string toUTF8(const std::u16string& text) {
 // The mapping can lengthen the text ("İ" becomes two code points), so the size is asked first.
 std::u16string lower(const std::u16string& text) {
     UErrorCode status = U_ZERO_ERROR;
-    int32_t length = u_strToLower(nullptr, 0, text.data(), static_cast<int32_t>(text.size()), "",
-                                  &status);
+    int32_t length =
+        u_strToLower(nullptr, 0, text.data(), static_cast<int32_t>(text.size()), "", &status);
     std::u16string result(static_cast<std::size_t>(length), u'\0');
     status = U_ZERO_ERROR;
     u_strToLower(result.data(), length, text.data(), static_cast<int32_t>(text.size()), "",
@@ -76,15 +76,14 @@ std::optional<std::u32string> decodeUTF8(std::string_view bytes) {
     // with U_INVALID_CHAR_FOUND.
     UErrorCode status = U_ZERO_ERROR;
     int32_t length16 = 0;
-    u_strFromUTF8(nullptr, 0, &length16, bytes.data(), static_cast<int32_t>(bytes.size()),
-                  &status);
+    u_strFromUTF8(nullptr, 0, &length16, bytes.data(), static_cast<int32_t>(bytes.size()), &status);
     if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status)) {
         return std::nullopt;
     }
     std::u16string utf16(static_cast<std::size_t>(length16), u'\0');
     status = U_ZERO_ERROR;
-    u_strFromUTF8(utf16.data(), length16, nullptr, bytes.data(),
-                  static_cast<int32_t>(bytes.size()), &status);
+    u_strFromUTF8(utf16.data(), length16, nullptr, bytes.data(), static_cast<int32_t>(bytes.size()),
+                  &status);
     if (U_FAILURE(status)) {
         return std::nullopt;
     }
@@ -99,9 +98,13 @@ std::optional<std::u32string> decodeUTF8(std::string_view bytes) {
     return result;
 }
 
-std::string lowercased(std::u32string_view text) { return toUTF8(lower(toUTF16(text))); }
+std::string lowercased(std::u32string_view text) {
+    return toUTF8(lower(toUTF16(text)));
+}
 
-std::string lowercased(std::string_view utf8) { return toUTF8(lower(toUTF16Lenient(utf8))); }
+std::string lowercased(std::string_view utf8) {
+    return toUTF8(lower(toUTF16Lenient(utf8)));
+}
 
 bool isSpaceSeparator(char32_t c) {
     return u_charType(static_cast<UChar32>(c)) == U_SPACE_SEPARATOR;
