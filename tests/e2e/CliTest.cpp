@@ -91,6 +91,21 @@ TEST_F(CliTest, UsageErrorsExit2) {
     }
 }
 
+TEST_F(CliTest, TheCompanionNeedsAnX11Display) {
+    const auto withoutDisplay =
+        runCommand({DORVANE_BINARY}, {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}});
+    EXPECT_EQ(withoutDisplay.exitCode, 1);
+    EXPECT_EQ(withoutDisplay.err,
+              "dorvane: no X11 display; Wayland sessions are not supported yet\n");
+
+    // Under Wayland, X11 shows only XWayland windows: the user is told before anything else.
+    const auto underWayland =
+        runCommand({DORVANE_BINARY}, {{"DISPLAY", ":999"}, {"WAYLAND_DISPLAY", "wayland-0"}});
+    EXPECT_EQ(underWayland.exitCode, 1);
+    EXPECT_EQ(underWayland.err.rfind("dorvane: this is a Wayland session;", 0), 0u)
+        << underWayland.err;
+}
+
 TEST_F(CliTest, HelpAndVersion) {
     EXPECT_EQ(dorvane({"--help"}).exitCode, 0);
     const auto version = dorvane({"--version"});
