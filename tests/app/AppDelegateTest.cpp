@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "support/Eventually.hpp"
 #include "support/FakeRegistry.hpp"
-#include "support/Process.hpp"
 #include "support/Pty.hpp"
 #include "support/TempDir.hpp"
 

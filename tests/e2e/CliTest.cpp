@@ -106,12 +106,5 @@ TEST_F(CliTest, TheCompanionNeedsAnX11Display) {
         << underWayland.err;
 }
 
-TEST_F(CliTest, HelpAndVersion) {
-    EXPECT_EQ(dorvane({"--help"}).exitCode, 0);
-    const auto version = dorvane({"--version"});
-    EXPECT_EQ(version.exitCode, 0);
-    EXPECT_EQ(version.out.rfind("dorvane ", 0), 0u);
-}
-
 }  // namespace
 }  // namespace dorvane::test

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "DesktopEntries.hpp"
+#include "support/Eventually.hpp"
 #include "support/XDesktop.hpp"
 
 namespace dorvane {

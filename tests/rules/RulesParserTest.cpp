@@ -48,9 +48,5 @@ TEST_P(RulesParserTest, GivesTheRulesOrTheExactError) {
 INSTANTIATE_TEST_SUITE_P(Cases, RulesParserTest, testing::ValuesIn(test::parserCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(RulesParserPreconditionTest, RefusesTextThatIsNotUTF8) {
-    EXPECT_THROW(LayerMap::parse("cursor: \xC3\x28"), std::invalid_argument);
-}
-
 }  // namespace
 }  // namespace dorvane

@@ -12,6 +12,8 @@
 #include <stdexcept>
 #include <thread>
 
+#include "support/Eventually.hpp"
+
 namespace dorvane::test {
 namespace {
 

@@ -2,7 +2,6 @@
 
 #include <sys/types.h>
 
-#include <time.h>
 #include <chrono>
 #include <map>
 #include <optional>
@@ -43,21 +42,5 @@ private:
     pid_t pid_ = -1;
     std::optional<int> exitCode_;
 };
-
-// Polls `condition` until it holds or `timeout` passes; the result of its last call.
-template <typename Condition>
-bool eventually(Condition condition, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (condition()) {
-            return true;
-        }
-        struct timespec pause {
-            0, 10'000'000
-        };
-        nanosleep(&pause, nullptr);
-    }
-    return condition();
-}
 
 }  // namespace dorvane::test

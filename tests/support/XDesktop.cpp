@@ -7,6 +7,8 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "support/Eventually.hpp"
+
 namespace dorvane::test {
 namespace {
 
