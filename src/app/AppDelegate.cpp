@@ -11,7 +11,7 @@ AppDelegate::AppDelegate(const DeviceRegistry& registry, LayerMap& layerMap, Wor
       mainLoop_(mainLoop) {}
 
 void AppDelegate::applicationDidFinishLaunching() {
-    statusItem_.create();
+    statusItem_.create([this](MenuAction action) { perform(action); });
     workspace_.observeActivations(
         [this](const std::optional<RunningApplication>& app) { appActivated(app); });
     mainLoop_.startRepeatingTimer([this] { tick(); });
@@ -33,6 +33,27 @@ void AppDelegate::togglePause() {
 void AppDelegate::quit() {
     cdc_.closePort();
     mainLoop_.terminate();
+}
+
+// Customize keys, Import and Edit app rules are shown but do nothing yet.
+void AppDelegate::perform(MenuAction action) {
+    switch (action) {
+        case MenuAction::togglePause:
+            togglePause();
+            break;
+        case MenuAction::quit:
+            quit();
+            break;
+        case MenuAction::openConfigurator:
+        case MenuAction::importAppRules:
+        case MenuAction::editAppRules:
+        case MenuAction::none:
+            break;
+    }
+}
+
+CompanionState AppDelegate::state() const {
+    return {lastLayer_, frontmostName_, paused_, cdc_.isOpen(), cdc_.path()};
 }
 
 void AppDelegate::tick() {
@@ -70,7 +91,7 @@ void AppDelegate::sendLayer(const std::string& slot) {
 }
 
 void AppDelegate::rebuildMenu() {
-    statusItem_.rebuildMenu({lastLayer_, frontmostName_, paused_, cdc_.isOpen(), cdc_.path()});
+    statusItem_.show(menuModelFor(state()));
 }
 
 }  // namespace dorvane

@@ -34,10 +34,14 @@ public:
     // Closes the port, then ends the main loop.
     void quit();
 
+    // What the status menu asks for.
+    void perform(MenuAction action);
+
     const CDCLink& cdc() const { return cdc_; }
     const std::optional<std::string>& lastLayer() const { return lastLayer_; }
     const std::string& frontmostName() const { return frontmostName_; }
     bool paused() const { return paused_; }
+    CompanionState state() const;
 
 private:
     void tick();

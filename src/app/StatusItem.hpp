@@ -1,38 +1,31 @@
 #pragma once
 
-#include <optional>
-#include <string>
+#include <functional>
+
+#include "app/MenuModel.hpp"
 
 namespace dorvane {
-
-// The controller's state as the status item shows it, read afresh on every rebuild.
-struct CompanionState {
-    std::optional<std::string> lastLayer;
-    std::string frontmostName;
-    bool paused = false;
-    bool padOpen = false;
-    std::optional<std::string> padPath;
-
-    bool operator==(const CompanionState&) const = default;
-};
 
 // The companion's one visible surface: the status item with its logo, tooltip and menu.
 class StatusItem {
 public:
+    using ActionHandler = std::function<void(MenuAction)>;
+
     virtual ~StatusItem() = default;
 
     // Creates the item with its logo and the launch tooltip; called once, first thing at launch.
-    virtual void create() = 0;
+    // `onAction` runs on the main loop when the user chooses an enabled menu item.
+    virtual void create(ActionHandler onAction) = 0;
 
-    // Replaces the menu and tooltip with ones built from `state`.
-    virtual void rebuildMenu(const CompanionState& state) = 0;
+    // Shows `menu` in place of the previous menu and tooltip.
+    virtual void show(const MenuModel& menu) = 0;
 };
 
-// A status item that shows nothing, for a desktop without a tray and for the command line.
+// A status item that shows nothing, for a desktop without a tray.
 class NullStatusItem final : public StatusItem {
 public:
-    void create() override {}
-    void rebuildMenu(const CompanionState&) override {}
+    void create(ActionHandler) override {}
+    void show(const MenuModel&) override {}
 };
 
 }  // namespace dorvane

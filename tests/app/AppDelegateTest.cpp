@@ -48,13 +48,13 @@ private:
 
 class RecordingStatusItem final : public StatusItem {
 public:
-    bool created = false;
-    std::vector<CompanionState> menus;
+    ActionHandler choose;  // the user picks a menu item
+    std::vector<MenuModel> menus;
 
-    void create() override { created = true; }
-    void rebuildMenu(const CompanionState& state) override {
-        EXPECT_TRUE(created) << "the menu was rebuilt before the status item existed";
-        menus.push_back(state);
+    void create(ActionHandler onAction) override { choose = std::move(onAction); }
+    void show(const MenuModel& menu) override {
+        EXPECT_TRUE(choose) << "the menu was rebuilt before the status item existed";
+        menus.push_back(menu);
     }
 };
 
@@ -98,14 +98,14 @@ TEST_F(AppDelegateTest, LaunchWithThePadGreetsThenSendsTheSlotOnce) {
     EXPECT_EQ(delegate.frontmostName(), "Google Chrome");
     ASSERT_FALSE(statusItem.menus.empty());
     EXPECT_EQ(statusItem.menus.back(),
-              (CompanionState{"chrome", "Google Chrome", false, true, pad->slavePath()}));
+              menuModelFor({"chrome", "Google Chrome", false, true, pad->slavePath()}));
 }
 
 TEST_F(AppDelegateTest, PadPluggedInLaterGetsGreetingThenTheLastLayerWithinOneTick) {
     workspace.frontmost = slack;
     delegate.applicationDidFinishLaunching();
     EXPECT_EQ(delegate.lastLayer(), "slack");
-    EXPECT_FALSE(statusItem.menus.back().padOpen);
+    EXPECT_EQ(statusItem.menus.back().items[2].title, "Pad: not found");
 
     plugIn();
     mainLoop.fire();
@@ -170,7 +170,7 @@ TEST_F(AppDelegateTest, WhilePausedDecisionsGoOnButNothingIsSentOrOpened) {
     delegate.applicationDidFinishLaunching();
     received();
 
-    delegate.togglePause();
+    statusItem.choose(MenuAction::togglePause);
     EXPECT_TRUE(pad->slaveClosed(1s));
     const int searchesWhenPaused = registry.searches();
     workspace.activate(slack);
@@ -182,7 +182,7 @@ TEST_F(AppDelegateTest, WhilePausedDecisionsGoOnButNothingIsSentOrOpened) {
     EXPECT_FALSE(delegate.cdc().isOpen());
     EXPECT_EQ(registry.searches(), searchesWhenPaused);
     EXPECT_EQ(received(), "");
-    EXPECT_TRUE(statusItem.menus.back().paused);
+    EXPECT_EQ(statusItem.menus.back().items[2].title, "Pad: paused (port free for configurator)");
 }
 
 TEST_F(AppDelegateTest, ResumeGreetsSendsLastLayerThenTheFrontmostSlotIfItDiffers) {
@@ -259,7 +259,7 @@ TEST_F(AppDelegateTest, QuitClosesThePortBeforeTerminating) {
     bool closedFirst = false;
     mainLoop.onTerminate = [&] { closedFirst = pad->slaveClosed(0ms); };
 
-    delegate.quit();
+    statusItem.choose(MenuAction::quit);
 
     EXPECT_TRUE(closedFirst);
 }
