@@ -1,0 +1,34 @@
+// Draws the icons that `make install` puts into the hicolor icon theme: the application icon
+// and the symbolic one, from the same geometry and drawing as the tray's.
+#include <filesystem>
+#include <iostream>
+#include <system_error>
+
+#include "platform/linux/CairoLogo.hpp"
+
+namespace {
+
+// The nominal size of hicolor's scalable/apps folder, which GTK scales the image from.
+constexpr double applicationIconSize = 128;
+constexpr dorvane::Rgb applicationIconColour{0x2e / 255.0, 0x34 / 255.0, 0x36 / 255.0};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::cerr << "usage: dorvane_logo FOLDER\n";
+        return 2;
+    }
+    const std::filesystem::path folder = argv[1];
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    const bool written =
+        !error &&
+        dorvane::writeLogoSvg(folder / "dorvane.svg", applicationIconSize, applicationIconColour) &&
+        dorvane::writeSymbolicLogo(folder / "dorvane-symbolic.svg");
+    if (!written) {
+        std::cerr << "dorvane_logo: cannot write the icons into " << folder << '\n';
+        return 1;
+    }
+    return 0;
+}
