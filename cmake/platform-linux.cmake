@@ -10,21 +10,47 @@ target_sources(dorvane_core PRIVATE
 )
 target_link_libraries(dorvane_core PUBLIC PkgConfig::UDEV PkgConfig::ICU)
 
-# The Linux shell: X11 (xcb, EWMH) for the frontmost window, GIO for desktop entries, GLib's loop.
+# The logo drawn with cairo, for the tray at run time and for the icon theme at build time.
+pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
+add_library(dorvane_logo_drawing STATIC src/platform/linux/CairoLogo.cpp)
+target_include_directories(dorvane_logo_drawing PUBLIC src)
+target_link_libraries(dorvane_logo_drawing PUBLIC PkgConfig::CAIRO)
+
+# The Linux shell: X11 (xcb, EWMH) for the frontmost window, GIO for desktop entries, GLib's loop,
+# and the tray: a StatusNotifierItem with a GTK menu.
 pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb xcb-ewmh)
 pkg_check_modules(GIO REQUIRED IMPORTED_TARGET gio-unix-2.0)
+pkg_check_modules(TRAY REQUIRED IMPORTED_TARGET gtk+-3.0 ayatana-appindicator3-0.1)
 
 add_library(dorvane_shell STATIC
     src/platform/linux/X11Workspace.cpp
     src/platform/linux/DesktopEntryIdentity.cpp
     src/platform/linux/GLibMainLoop.cpp
+    src/platform/linux/TrayStatusItem.cpp
     src/platform/linux/LinuxCompanion.cpp
 )
-target_link_libraries(dorvane_shell PUBLIC dorvane_core PkgConfig::XCB PkgConfig::GIO)
+target_link_libraries(dorvane_shell PUBLIC dorvane_core dorvane_logo_drawing PkgConfig::XCB
+                                           PkgConfig::GIO PkgConfig::TRAY)
 
 target_link_libraries(dorvane PRIVATE dorvane_shell)
+
+# The icons for the icon theme, drawn at build time from the same geometry as the tray's.
+add_executable(dorvane_logo src/platform/linux/WriteLogo.cpp)
+target_link_libraries(dorvane_logo PRIVATE dorvane_logo_drawing)
+set(DORVANE_ICONS_DIR ${PROJECT_BINARY_DIR}/icons)
+add_custom_command(
+    OUTPUT ${DORVANE_ICONS_DIR}/dorvane.svg ${DORVANE_ICONS_DIR}/dorvane-symbolic.svg
+    COMMAND dorvane_logo ${DORVANE_ICONS_DIR}
+    DEPENDS dorvane_logo
+    COMMENT "Drawing the icons"
+    VERBATIM)
+add_custom_target(dorvane_icons ALL
+    DEPENDS ${DORVANE_ICONS_DIR}/dorvane.svg ${DORVANE_ICONS_DIR}/dorvane-symbolic.svg)
 
 # udev reads rules from /etc and /usr/lib only, whatever the install prefix.
 set(DORVANE_UDEV_RULES_DIR "/etc/udev/rules.d" CACHE PATH "Where make install puts the udev rule")
 install(FILES data/dorvane.desktop DESTINATION share/applications)
+install(FILES ${DORVANE_ICONS_DIR}/dorvane.svg DESTINATION share/icons/hicolor/scalable/apps)
+install(FILES ${DORVANE_ICONS_DIR}/dorvane-symbolic.svg
+        DESTINATION share/icons/hicolor/symbolic/apps)
 install(FILES data/70-dorvane.rules DESTINATION ${DORVANE_UDEV_RULES_DIR})

@@ -1,11 +1,15 @@
+#include <gtk/gtk.h>
+
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
+#include <memory>
 #include <string_view>
 
 #include "app/AppDelegate.hpp"
 #include "app/Companion.hpp"
 #include "platform/linux/GLibMainLoop.hpp"
+#include "platform/linux/TrayStatusItem.hpp"
 #include "platform/linux/UdevRegistry.hpp"
 #include "platform/linux/X11Workspace.hpp"
 
@@ -21,6 +25,15 @@ bool isSet(const char* name) {
 bool isWaylandSession() {
     const char* type = std::getenv("XDG_SESSION_TYPE");
     return isSet("WAYLAND_DISPLAY") || (type != nullptr && std::string_view(type) == "wayland");
+}
+
+// Without GTK there is no tray icon, but the pad still follows the frontmost application.
+std::unique_ptr<StatusItem> makeStatusItem() {
+    if (gtk_init_check(nullptr, nullptr)) {
+        return std::make_unique<TrayStatusItem>();
+    }
+    std::cerr << "dorvane: GTK cannot start; running without a tray icon\n";
+    return std::make_unique<NullStatusItem>();
 }
 
 }  // namespace
@@ -40,9 +53,9 @@ int runCompanion() {
         return 1;
     }
     UdevRegistry registry;
-    NullStatusItem statusItem;
+    const auto statusItem = makeStatusItem();
     GLibMainLoop mainLoop;
-    AppDelegate delegate(registry, LayerMap::shared(), *workspace, statusItem, mainLoop);
+    AppDelegate delegate(registry, LayerMap::shared(), *workspace, *statusItem, mainLoop);
     mainLoop.onSignals({SIGINT, SIGTERM}, [&delegate] { delegate.quit(); });
     delegate.applicationDidFinishLaunching();
     mainLoop.run();
