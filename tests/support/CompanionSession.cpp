@@ -1,6 +1,9 @@
 #include "support/CompanionSession.hpp"
 
+#include <stdexcept>
+
 #include "support/Pty.hpp"
+#include "support/StatusNotifierClient.hpp"
 
 namespace dorvane::test {
 namespace {
@@ -23,7 +26,24 @@ CompanionSession::CompanionSession()
       figma(desktop.startClient("Figma", "figmawin")),
       pad_(testbed.masterFd(padNode)) {
     installDesktopEntries(home_ / "data/applications");
+    // Only the session's desktop entries are seen, but GTK still needs the MIME database.
     std::filesystem::create_directories(home_ / "empty");
+    std::filesystem::create_directory_symlink("/usr/share/mime", home_ / "data/mime");
+}
+
+void CompanionSession::startTrayHost() {
+    auto environment = desktop.environment();
+    environment.merge(bus.environment());
+    // The panel keeps its settings in a home of its own, and needs the system's themes.
+    environment.insert({{"HOME", home_ / "panel"},
+                        {"XDG_CONFIG_HOME", home_ / "panel/config"},
+                        {"XDG_DATA_DIRS", "/usr/local/share:/usr/share"},
+                        {"NO_AT_BRIDGE", "1"}});
+    trayHost_ = std::make_unique<ChildProcess>(
+        std::vector<std::string>{"sh", "-c", "exec xfce4-panel >/dev/null 2>&1"}, environment);
+    if (!StatusNotifierClient(bus.address()).waitForHost(std::chrono::seconds(10))) {
+        throw std::runtime_error("xfce4-panel did not start hosting status items");
+    }
 }
 
 void CompanionSession::launch(const std::string& binary, XDesktop::WindowId frontmost) {
@@ -31,10 +51,14 @@ void CompanionSession::launch(const std::string& binary, XDesktop::WindowId fron
     cookTerminal(pad_);
     auto environment = testbed.childEnvironment();
     environment.merge(desktop.environment());
+    environment.merge(bus.environment());
+    // Parallel sessions would share one accessibility bus otherwise.
     environment.insert({{"HOME", home_.path()},
                         {"XDG_CONFIG_HOME", home_ / "config"},
                         {"XDG_DATA_HOME", home_ / "data"},
-                        {"XDG_DATA_DIRS", home_ / "empty"}});
+                        {"XDG_DATA_DIRS", home_ / "empty"},
+                        {"NO_AT_BRIDGE", "1"},
+                        {"LSAN_OPTIONS", "suppressions=" DORVANE_SOURCE_DIR "/tests/lsan.supp"}});
     companion_ = std::make_unique<ChildProcess>(std::vector<std::string>{binary}, environment);
 }
 

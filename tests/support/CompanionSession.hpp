@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "support/DBusSession.hpp"
 #include "support/PadTestbed.hpp"
 #include "support/Process.hpp"
 #include "support/TempDir.hpp"
@@ -12,9 +13,9 @@
 
 namespace dorvane::test {
 
-// The real companion as a user runs it, on a private desktop (Xvfb + openbox) with an emulated
-// pad and a home of its own. Windows of three applications are open: Google Chrome and Slack,
-// which have desktop entries, and Figma, which has none.
+// The real companion as a user runs it, on a private desktop (Xvfb + openbox, a session bus)
+// with an emulated pad and a home of its own. Windows of three applications are open: Google Chrome
+// and Slack, which have desktop entries, and Figma, which has none.
 class CompanionSession {
 public:
     static constexpr const char* padNode = "/dev/ttyACM0";
@@ -22,10 +23,14 @@ public:
     CompanionSession();
 
     XDesktop desktop;
+    DBusSession bus;
     PadTestbed testbed;
     XDesktop::WindowId chrome;
     XDesktop::WindowId slack;
     XDesktop::WindowId figma;
+
+    // Starts xfce4-panel, which hosts status items; returns once it does.
+    void startTrayHost();
 
     // Starts `binary` with `frontmost` in front; the pad's terminal is cooked first, so that a
     // companion that forgets raw mode shows it on the wire.
@@ -45,6 +50,7 @@ public:
 private:
     TempDir home_;
     int pad_;
+    std::unique_ptr<ChildProcess> trayHost_;
     std::unique_ptr<ChildProcess> companion_;
 };
 

@@ -1,0 +1,99 @@
+// The companion's status item in a real tray host (xfce4-panel), read and clicked over D-Bus as
+// the host does it.
+#include <gtest/gtest.h>
+
+#include "support/CompanionSession.hpp"
+#include "support/Eventually.hpp"
+#include "support/Pty.hpp"
+#include "support/StatusNotifierClient.hpp"
+
+namespace dorvane::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct Line {
+    std::string label;
+    bool enabled;
+    bool separator = false;
+
+    bool operator==(const Line&) const = default;
+    friend std::ostream& operator<<(std::ostream& os, const Line& line) {
+        return os << (line.separator ? "----" : line.label) << (line.enabled ? "" : " (disabled)");
+    }
+};
+
+class TrayTest : public ::testing::Test {
+protected:
+    CompanionSession session;
+    std::unique_ptr<StatusNotifierClient> tray;
+
+    void SetUp() override {
+        session.startTrayHost();
+        tray = std::make_unique<StatusNotifierClient>(session.bus.address());
+        session.launch(DORVANE_BINARY, session.chrome);
+        ASSERT_EQ(session.padReceives("OS linux\nLAYER chrome\n"), "OS linux\nLAYER chrome\n");
+        ASSERT_TRUE(tray->waitForItem(10s));
+    }
+
+    std::vector<Line> menu() {
+        std::vector<Line> lines;
+        for (const auto& item : tray->menu()) {
+            lines.push_back({item.separator ? "" : item.label, item.enabled, item.separator});
+        }
+        return lines;
+    }
+
+    // The menu follows the state within a tick or so.
+    bool menuShows(const std::string& label) {
+        return eventually(
+            [&] {
+                for (const auto& line : menu()) {
+                    if (line.label == label) {
+                        return true;
+                    }
+                }
+                return false;
+            },
+            5s);
+    }
+};
+
+TEST_F(TrayTest, MenuHasTheStateLinesAndActions) {
+    const std::vector<Line> expected = {
+        {"Dorvane", false},
+        {"Layer: chrome", false},
+        {"Pad: /dev/ttyACM0", false},
+        {"Frontmost: Google Chrome", false},
+        {"", true, true},
+        {"Customize keys\u2026", true},
+        {"Pause companion", true},
+        {"Import app rules\u2026", true},
+        {"Edit app rules\u2026", true},
+        {"Quit Dorvane", true},
+    };
+    EXPECT_TRUE(eventually([&] { return menu() == expected; }, 5s))
+        << testing::PrintToString(menu());
+    EXPECT_EQ(tray->title(), "Dorvane \u00b7 chrome");
+}
+
+TEST_F(TrayTest, PauseFreesThePortAndResumeRestoresTheLayer) {
+    ASSERT_TRUE(tray->click("Pause companion"));
+    EXPECT_TRUE(slaveClosed(session.pad(), 5s));
+    EXPECT_TRUE(menuShows("Pad: paused (port free for configurator)"));
+    EXPECT_TRUE(menuShows("Resume companion"));
+
+    ASSERT_TRUE(tray->click("Resume companion"));
+    EXPECT_EQ(session.padReceives("OS linux\nLAYER chrome\n"), "OS linux\nLAYER chrome\n");
+    EXPECT_TRUE(menuShows("Pause companion"));
+}
+
+TEST_F(TrayTest, QuitClosesThePortAndExits) {
+    ASSERT_TRUE(tray->click("Quit Dorvane"));
+
+    EXPECT_EQ(session.companion().waitFor(5s), 0);
+    EXPECT_TRUE(slaveClosed(session.pad(), 1s));
+}
+
+}  // namespace
+}  // namespace dorvane::test

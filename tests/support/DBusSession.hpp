@@ -1,0 +1,29 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "support/Process.hpp"
+#include "support/TempDir.hpp"
+
+namespace dorvane::test {
+
+// A private session bus, so that nothing reaches (or autolaunches) a real one.
+class DBusSession {
+public:
+    DBusSession();
+
+    // DBUS_SESSION_BUS_ADDRESS for processes that should use this bus.
+    std::map<std::string, std::string> environment() const {
+        return {{"DBUS_SESSION_BUS_ADDRESS", address_}};
+    }
+    const std::string& address() const { return address_; }
+
+private:
+    TempDir folder_;
+    std::string address_;
+    std::unique_ptr<ChildProcess> daemon_;
+};
+
+}  // namespace dorvane::test

@@ -1,0 +1,147 @@
+#include "support/StatusNotifierClient.hpp"
+
+#include <stdexcept>
+
+#include "support/Eventually.hpp"
+
+namespace dorvane::test {
+namespace {
+
+constexpr const char* watcherName = "org.kde.StatusNotifierWatcher";
+constexpr const char* watcherPath = "/StatusNotifierWatcher";
+constexpr const char* itemInterface = "org.kde.StatusNotifierItem";
+constexpr const char* menuInterface = "com.canonical.dbusmenu";
+
+struct VariantUnref {
+    void operator()(GVariant* variant) const { g_variant_unref(variant); }
+};
+using Variant = std::unique_ptr<GVariant, VariantUnref>;
+
+std::string text(GVariant* dictionary, const char* key, const char* fallback) {
+    const char* value = nullptr;
+    return g_variant_lookup(dictionary, key, "&s", &value) ? value : fallback;
+}
+
+}  // namespace
+
+StatusNotifierClient::StatusNotifierClient(const std::string& busAddress) {
+    GError* error = nullptr;
+    connection_ = g_dbus_connection_new_for_address_sync(
+        busAddress.c_str(),
+        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+        nullptr, nullptr, &error);
+    if (connection_ == nullptr) {
+        const std::string message = error->message;
+        g_error_free(error);
+        throw std::runtime_error("cannot reach the session bus: " + message);
+    }
+}
+
+StatusNotifierClient::~StatusNotifierClient() {
+    g_object_unref(connection_);
+}
+
+GVariant* StatusNotifierClient::call(const std::string& bus, const std::string& path,
+                                     const std::string& interface, const std::string& method,
+                                     GVariant* parameters, const GVariantType* reply) {
+    return g_dbus_connection_call_sync(connection_, bus.c_str(), path.c_str(), interface.c_str(),
+                                       method.c_str(), parameters, reply, G_DBUS_CALL_FLAGS_NONE,
+                                       5000, nullptr, nullptr);
+}
+
+GVariant* StatusNotifierClient::property(const std::string& bus, const std::string& path,
+                                         const std::string& interface, const std::string& name) {
+    Variant reply(call(bus, path, "org.freedesktop.DBus.Properties", "Get",
+                       g_variant_new("(ss)", interface.c_str(), name.c_str()),
+                       G_VARIANT_TYPE("(v)")));
+    if (!reply) {
+        return nullptr;
+    }
+    GVariant* value = nullptr;
+    g_variant_get(reply.get(), "(v)", &value);
+    return value;
+}
+
+bool StatusNotifierClient::waitForHost(std::chrono::milliseconds timeout) {
+    return eventually(
+        [&] {
+            Variant owned(call("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                               "org.freedesktop.DBus", "NameHasOwner",
+                               g_variant_new("(s)", watcherName), G_VARIANT_TYPE("(b)")));
+            gboolean hasOwner = FALSE;
+            if (owned) {
+                g_variant_get(owned.get(), "(b)", &hasOwner);
+            }
+            return hasOwner == TRUE;
+        },
+        timeout);
+}
+
+// Items register as "BUS/PATH", or as a bare bus name with the default path.
+bool StatusNotifierClient::waitForItem(std::chrono::milliseconds timeout) {
+    return eventually(
+        [&] {
+            Variant items(
+                property(watcherName, watcherPath, watcherName, "RegisteredStatusNotifierItems"));
+            if (!items || g_variant_n_children(items.get()) != 1) {
+                return false;
+            }
+            const std::string item = g_variant_get_string(
+                Variant(g_variant_get_child_value(items.get(), 0)).get(), nullptr);
+            const auto slash = item.find('/');
+            itemBus_ = item.substr(0, slash);
+            itemPath_ = slash == std::string::npos ? "/StatusNotifierItem" : item.substr(slash);
+            Variant menu(property(itemBus_, itemPath_, itemInterface, "Menu"));
+            if (!menu) {
+                return false;
+            }
+            menuPath_ = g_variant_get_string(menu.get(), nullptr);
+            return true;
+        },
+        timeout);
+}
+
+std::string StatusNotifierClient::title() {
+    Variant value(property(itemBus_, itemPath_, itemInterface, "Title"));
+    return value ? g_variant_get_string(value.get(), nullptr) : "";
+}
+
+std::vector<ExportedMenuItem> StatusNotifierClient::menu() {
+    const char* properties[] = {"label", "enabled", "type", nullptr};
+    Variant reply(call(itemBus_, menuPath_, menuInterface, "GetLayout",
+                       g_variant_new("(ii^as)", 0, -1, properties),
+                       G_VARIANT_TYPE("(u(ia{sv}av))")));
+    std::vector<ExportedMenuItem> items;
+    if (!reply) {
+        return items;
+    }
+    Variant root(g_variant_get_child_value(reply.get(), 1));
+    Variant children(g_variant_get_child_value(root.get(), 2));
+    for (gsize i = 0; i < g_variant_n_children(children.get()); ++i) {
+        Variant boxed(g_variant_get_child_value(children.get(), i));
+        Variant child(g_variant_get_variant(boxed.get()));
+        Variant id(g_variant_get_child_value(child.get(), 0));
+        Variant properties(g_variant_get_child_value(child.get(), 1));
+        gboolean enabled = TRUE;
+        g_variant_lookup(properties.get(), "enabled", "b", &enabled);
+        items.push_back({g_variant_get_int32(id.get()), text(properties.get(), "label", ""),
+                         enabled == TRUE,
+                         text(properties.get(), "type", "standard") == "separator"});
+    }
+    return items;
+}
+
+bool StatusNotifierClient::click(const std::string& label) {
+    for (const auto& item : menu()) {
+        if (item.label == label) {
+            Variant reply(call(
+                itemBus_, menuPath_, menuInterface, "Event",
+                g_variant_new("(isvu)", item.id, "clicked", g_variant_new_int32(0), 0u), nullptr));
+            return reply != nullptr;
+        }
+    }
+    return false;
+}
+
+}  // namespace dorvane::test
