@@ -4,7 +4,7 @@
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 ARGS ?=
 
-.PHONY: all deps build run test bench demo install fuzz format clean
+.PHONY: all deps build run test bench demo screenshot install fuzz format clean
 
 all: build
 
@@ -27,9 +27,13 @@ bench: build
 	build/release/bench/dorvane_bench
 	build/release/bench/companion_bench latency build/release/dorvane
 	build/release/bench/companion_bench idle build/release/dorvane
+	build/release/bench/companion_bench idle-tray build/release/dorvane
 
 demo: build
 	build/release/demo/dorvane_demo build/release/dorvane
+
+screenshot: build
+	scripts/screenshot
 
 install: build
 	cmake --install build/release

@@ -1,6 +1,7 @@
 // The companion as a desktop runs it: the real binary on Xvfb + openbox with an emulated pad.
 //   companion_bench latency BINARY   activation request → LAYER line on the pad, 100 switches
 //   companion_bench idle BINARY      CPU time, wake-ups and memory over 60 s with the pad open
+//   companion_bench idle-tray BINARY the same with a tray host (xfce4-panel) showing its item
 // DORVANE_IDLE_SECONDS shortens the idle run.
 #include <poll.h>
 #include <xcb/xcb.h>
@@ -59,7 +60,10 @@ private:
 
 // The companion launched with Chrome in front, once it has told the pad so.
 struct Session : CompanionSession {
-    explicit Session(const std::string& binary) {
+    explicit Session(const std::string& binary, bool withTray = false) {
+        if (withTray) {
+            startTrayHost();
+        }
         launch(binary, chrome);
         expect("OS linux\nLAYER chrome\n");
     }
@@ -133,10 +137,10 @@ Usage usageOf(pid_t pid) {
     return usage;
 }
 
-int idle(const std::string& binary) {
+int idle(const std::string& binary, bool withTray) {
     const char* configured = std::getenv("DORVANE_IDLE_SECONDS");
     const int seconds = configured ? std::atoi(configured) : 60;
-    Session session(binary);
+    Session session(binary, withTray);
     std::this_thread::sleep_for(2s);
     const Usage before = usageOf(session.companion().pid());
     std::this_thread::sleep_for(std::chrono::seconds(seconds));
@@ -155,13 +159,16 @@ int idle(const std::string& binary) {
 }  // namespace dorvane::test
 
 int main(int argc, char** argv) {
-    if (argc != 3 || (std::string(argv[1]) != "latency" && std::string(argv[1]) != "idle")) {
-        std::cerr << "usage: companion_bench latency|idle BINARY\n";
+    const std::string mode = argc == 3 ? argv[1] : "";
+    if (mode != "latency" && mode != "idle" && mode != "idle-tray") {
+        std::cerr << "usage: companion_bench latency|idle|idle-tray BINARY\n";
         return 2;
     }
     try {
-        return std::string(argv[1]) == "latency" ? dorvane::test::latency(argv[2])
-                                                 : dorvane::test::idle(argv[2]);
+        if (mode == "latency") {
+            return dorvane::test::latency(argv[2]);
+        }
+        return dorvane::test::idle(argv[2], mode == "idle-tray");
     } catch (const std::exception& error) {
         std::cerr << "companion_bench: " << error.what() << '\n';
         return 1;
