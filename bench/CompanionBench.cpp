@@ -147,9 +147,9 @@ int idle(const std::string& binary, bool withTray) {
     const Usage after = usageOf(session.companion().pid());
     const double cpuPerMinute = (after.cpuSeconds - before.cpuSeconds) * 60.0 / seconds;
     std::printf(
-        "idle over %d s with the pad open: CPU %.1f ms a minute, %.2f wake-ups a second, "
+        "idle over %d s with the pad open%s: CPU %.1f ms a minute, %.2f wake-ups a second, "
         "RSS %.1f MB\n",
-        seconds, cpuPerMinute * 1000.0,
+        seconds, withTray ? " and a tray host" : "", cpuPerMinute * 1000.0,
         static_cast<double>(after.contextSwitches - before.contextSwitches) / seconds,
         after.rssKiB / 1024.0);
     return 0;
