@@ -1,14 +1,21 @@
 #include "app/AppDelegate.hpp"
 
+#include <filesystem>
+
+#include "rules/RulesError.hpp"
+#include "rules/RulesFile.hpp"
+
 namespace dorvane {
 
-AppDelegate::AppDelegate(const DeviceRegistry& registry, LayerMap& layerMap, Workspace& workspace,
-                         StatusItem& statusItem, MainLoop& mainLoop)
+AppDelegate::AppDelegate(const DeviceRegistry& registry, LayerMap& layerMap,
+                         const Platform& platform)
     : cdc_(registry),
       layerMap_(layerMap),
-      workspace_(workspace),
-      statusItem_(statusItem),
-      mainLoop_(mainLoop) {}
+      workspace_(platform.workspace),
+      statusItem_(platform.statusItem),
+      mainLoop_(platform.mainLoop),
+      opener_(platform.opener),
+      dialogs_(platform.dialogs) {}
 
 void AppDelegate::applicationDidFinishLaunching() {
     statusItem_.create([this](MenuAction action) { perform(action); });
@@ -35,21 +42,70 @@ void AppDelegate::quit() {
     mainLoop_.terminate();
 }
 
-// Customize keys, Import and Edit app rules are shown but do nothing yet.
 void AppDelegate::perform(MenuAction action) {
     switch (action) {
+        case MenuAction::openConfigurator:
+            openConfigurator();
+            break;
         case MenuAction::togglePause:
             togglePause();
+            break;
+        case MenuAction::importAppRules:
+            importAppRules();
+            break;
+        case MenuAction::editAppRules:
+            editAppRules();
             break;
         case MenuAction::quit:
             quit();
             break;
-        case MenuAction::openConfigurator:
-        case MenuAction::importAppRules:
-        case MenuAction::editAppRules:
         case MenuAction::none:
             break;
     }
+}
+
+// The port is released before the browser is asked, so the configurator finds it free.
+void AppDelegate::openConfigurator() {
+    paused_ = true;
+    cdc_.closePort();
+    rebuildMenu();
+    opener_.openURL(configuratorURL);
+}
+
+void AppDelegate::importAppRules() {
+    const auto chosen = dialogs_.chooseFile("Import Dorvane app rules");
+    if (!chosen) {
+        return;
+    }
+    try {
+        layerMap_.importRules(*chosen);
+    } catch (const FileError& error) {
+        dialogs_.showError(error.what());
+        return;
+    } catch (const RulesError& error) {
+        dialogs_.showError(error.what());
+        return;
+    }
+    considerFrontmost(workspace_.frontmostApplication());
+}
+
+// Whatever stands at the rules path, even an empty or broken file, is opened as it is.
+void AppDelegate::editAppRules() {
+    std::error_code unexaminable;
+    if (!std::filesystem::exists(layerMap_.fileURL(), unexaminable)) {
+        try {
+            writeDefaultRules();
+        } catch (const FileError& error) {
+            dialogs_.showError(error.what());
+            return;
+        }
+    }
+    opener_.openFile(layerMap_.fileURL());
+}
+
+void AppDelegate::writeDefaultRules() {
+    rulesfile::createFolder(layerMap_.fileURL().parent_path());
+    rulesfile::writeFileAtomically(layerMap_.fileURL(), defaultRulesText);
 }
 
 CompanionState AppDelegate::state() const {

@@ -3,7 +3,9 @@
 #include <optional>
 #include <string>
 
+#include "app/Dialogs.hpp"
 #include "app/MainLoop.hpp"
+#include "app/Opener.hpp"
 #include "app/StatusItem.hpp"
 #include "app/Workspace.hpp"
 #include "link/CDCLink.hpp"
@@ -18,8 +20,25 @@ public:
     // The frontmost name shown when there is no application to name (U+2014).
     static constexpr const char* noName = "\u2014";
 
-    AppDelegate(const DeviceRegistry& registry, LayerMap& layerMap, Workspace& workspace,
-                StatusItem& statusItem, MainLoop& mainLoop);
+    // The web configurator, which needs the pad's serial port for itself.
+    static constexpr const char* configuratorURL = "https://dorvane.app/configurator/";
+
+    // What "Edit app rules…" writes when there is no rules file yet.
+    static constexpr const char* defaultRulesText =
+        "cursor: Cursor, com.anysphere.cursor\n"
+        "chrome: Google Chrome, com.google.Chrome\n"
+        "slack: Slack, com.tinyspeck.slackmacgap\n";
+
+    // The desktop's services, all used on the main loop.
+    struct Platform {
+        Workspace& workspace;
+        StatusItem& statusItem;
+        MainLoop& mainLoop;
+        Opener& opener;
+        Dialogs& dialogs;
+    };
+
+    AppDelegate(const DeviceRegistry& registry, LayerMap& layerMap, const Platform& platform);
     AppDelegate(const AppDelegate&) = delete;
     AppDelegate& operator=(const AppDelegate&) = delete;
 
@@ -30,6 +49,15 @@ public:
     void appActivated(const std::optional<RunningApplication>& app);
 
     void togglePause();
+
+    // Pauses, releasing the port, then opens the web configurator.
+    void openConfigurator();
+
+    // Makes a file the user chooses the rules file; an error is shown and changes nothing.
+    void importAppRules();
+
+    // Opens the rules file, writing the default rules first when there is none.
+    void editAppRules();
 
     // Closes the port, then ends the main loop.
     void quit();
@@ -48,12 +76,15 @@ private:
     void considerFrontmost(const std::optional<RunningApplication>& app);
     void sendLayer(const std::string& slot);
     void rebuildMenu();
+    void writeDefaultRules();
 
     CDCLink cdc_;
     LayerMap& layerMap_;
     Workspace& workspace_;
     StatusItem& statusItem_;
     MainLoop& mainLoop_;
+    Opener& opener_;
+    Dialogs& dialogs_;
     std::optional<std::string> lastLayer_;
     std::string frontmostName_ = noName;
     bool paused_ = false;

@@ -1,91 +1,14 @@
-// Scenarios for the controller: fakes for the desktop, a real link over pseudo-terminals that a
-// fake registry offers as the pad while it is "plugged in".
-#include "app/AppDelegate.hpp"
-
+// Scenarios for the controller: launch, activations, ticks, unplugging, pause and quit.
 #include <fcntl.h>
-#include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "ControllerFixture.hpp"
 #include "support/Eventually.hpp"
-#include "support/FakeRegistry.hpp"
-#include "support/Pty.hpp"
-#include "support/TempDir.hpp"
 
 namespace dorvane::test {
 namespace {
 
-using namespace std::chrono_literals;
-
-class FakeWorkspace final : public Workspace {
-public:
-    std::optional<RunningApplication> frontmost;
-
-    std::optional<RunningApplication> frontmostApplication() override { return frontmost; }
-    void observeActivations(ActivationHandler handler) override { handler_ = std::move(handler); }
-
-    // The application comes to the front and the platform says so.
-    void activate(const RunningApplication& app) {
-        frontmost = app;
-        handler_(app);
-    }
-    void activateUnnamed() { handler_(std::nullopt); }
-
-private:
-    ActivationHandler handler_;
-};
-
-class FakeMainLoop final : public MainLoop {
-public:
-    std::function<void()> onTerminate = [] {};
-
-    void startRepeatingTimer(std::function<void()> tick) override { tick_ = std::move(tick); }
-    void terminate() override { onTerminate(); }
-    void fire() { tick_(); }
-
-private:
-    std::function<void()> tick_;
-};
-
-class RecordingStatusItem final : public StatusItem {
-public:
-    ActionHandler choose;  // the user picks a menu item
-    std::vector<MenuModel> menus;
-
-    void create(ActionHandler onAction) override { choose = std::move(onAction); }
-    void show(const MenuModel& menu) override {
-        EXPECT_TRUE(choose) << "the menu was rebuilt before the status item existed";
-        menus.push_back(menu);
-    }
-};
-
-const RunningApplication chrome{"com.google.Chrome", "Google Chrome"};
-const RunningApplication chromium{"com.google.Chrome.beta", "Chrome Beta"};
-const RunningApplication slack{"com.tinyspeck.slackmacgap", "Slack"};
-const RunningApplication cursor{"com.todesktop.230313mzl4w4u92", "Cursor"};
-const RunningApplication terminal{"org.gnome.Terminal", "Terminal"};
-
-class AppDelegateTest : public ::testing::Test {
-protected:
-    TempDir folder;
-    LayerMap layerMap{folder / "apps.txt"};  // no file: the built-in rules decide
-    FakeRegistry registry;
-    FakeWorkspace workspace;
-    RecordingStatusItem statusItem;
-    FakeMainLoop mainLoop;
-    std::unique_ptr<Pty> pad;
-    AppDelegate delegate{registry, layerMap, workspace, statusItem, mainLoop};
-
-    void plugIn() {
-        pad = std::make_unique<Pty>();
-        registry.services = {serial(pad->slavePath(), usbDevice(0x303A, "Dorvane Pad"))};
-    }
-    void unplug() {
-        registry.services.clear();
-        pad->closeMaster();
-    }
-    // Everything the pad received since the last call.
-    std::string received() { return pad->read(4096, 200ms); }
-};
+using AppDelegateTest = ControllerTest;
 
 TEST_F(AppDelegateTest, LaunchWithThePadGreetsThenSendsTheSlotOnce) {
     plugIn();

@@ -1,0 +1,166 @@
+// The menu's rules and configurator actions: Customize keys, Import app rules, Edit app rules.
+#include "ControllerFixture.hpp"
+
+namespace dorvane::test {
+namespace {
+
+constexpr std::string_view loadedRules = "# mine\nchrome: Slack\n";
+
+class RulesActionsTest : public ControllerTest {
+protected:
+    // A loaded rules file puts Slack in "chrome"; the pad shows it.
+    void launchWithRules() {
+        writeFile(layerMap.fileURL(), loadedRules);
+        plugIn();
+        workspace.frontmost = slack;
+        delegate.applicationDidFinishLaunching();
+        ASSERT_EQ(received(), "OS linux\nLAYER chrome\n");
+    }
+    void importFileWith(std::string_view text) {
+        dialogs.choice = folder / "chosen.txt";
+        writeFile(*dialogs.choice, text);
+        statusItem.choose(MenuAction::importAppRules);
+    }
+    std::string padLine() const { return statusItem.menus.back().items[2].title; }
+};
+
+TEST_F(RulesActionsTest, CustomizeKeysReleasesThePortBeforeOpeningTheConfigurator) {
+    launchWithRules();
+    bool portFreeWhenOpened = false;
+    opener.onOpen = [&] { portFreeWhenOpened = pad->slaveClosed(0ms); };
+
+    statusItem.choose(MenuAction::openConfigurator);
+
+    EXPECT_TRUE(portFreeWhenOpened);
+    EXPECT_EQ(opener.opened, std::vector<std::string>{"https://dorvane.app/configurator/"});
+    EXPECT_TRUE(delegate.paused());
+    EXPECT_EQ(padLine(), "Pad: paused (port free for configurator)");
+    mainLoop.fire();
+    EXPECT_FALSE(delegate.cdc().isOpen());
+}
+
+TEST_F(RulesActionsTest, CustomizeKeysAgainWhilePausedOpensTheConfiguratorAgain) {
+    launchWithRules();
+    statusItem.choose(MenuAction::togglePause);
+
+    statusItem.choose(MenuAction::openConfigurator);
+
+    EXPECT_TRUE(delegate.paused());
+    EXPECT_EQ(opener.opened.size(), 1u);
+    EXPECT_EQ(statusItem.menus.back().items[6].title, "Resume companion");
+}
+
+TEST_F(RulesActionsTest, CustomizeKeysWithoutAPadStillPauses) {
+    delegate.applicationDidFinishLaunching();
+
+    statusItem.choose(MenuAction::openConfigurator);
+
+    EXPECT_TRUE(delegate.paused());
+    EXPECT_EQ(opener.opened.size(), 1u);
+}
+
+TEST_F(RulesActionsTest, CancellingTheChooserChangesNothing) {
+    launchWithRules();
+
+    statusItem.choose(MenuAction::importAppRules);
+
+    EXPECT_EQ(dialogs.chooserTitles, std::vector<std::string>{"Import Dorvane app rules"});
+    EXPECT_TRUE(dialogs.alerts.empty());
+    EXPECT_EQ(readFile(layerMap.fileURL()), loadedRules);
+    EXPECT_EQ(received(), "");
+}
+
+TEST_F(RulesActionsTest, AFileThatDoesNotParseIsShownAndChangesNothing) {
+    launchWithRules();
+
+    importFileWith("cursor: Slack\nFigma\n");
+
+    EXPECT_EQ(dialogs.alerts, std::vector<std::string>{
+                                  "Expected app rules like cursor: Figma, com.figma.Desktop."});
+    EXPECT_EQ(readFile(layerMap.fileURL()), loadedRules);
+    EXPECT_EQ(layerMap.layerFor(slack), "chrome");
+    EXPECT_EQ(received(), "");
+}
+
+TEST_F(RulesActionsTest, AFileThatCannotBeReadShowsTheSystemsReason) {
+    launchWithRules();
+    dialogs.choice = folder / "gone.txt";
+
+    statusItem.choose(MenuAction::importAppRules);
+
+    ASSERT_EQ(dialogs.alerts.size(), 1u);
+    EXPECT_EQ(dialogs.alerts[0], (folder / "gone.txt").string() + ": No such file or directory");
+}
+
+TEST_F(RulesActionsTest, ImportedRulesDecideAtOnce) {
+    launchWithRules();
+
+    importFileWith("cursor: Slack\n");
+
+    EXPECT_EQ(received(), "LAYER cursor\n");
+    EXPECT_EQ(readFile(layerMap.fileURL()), "cursor: Slack\n");
+}
+
+TEST_F(RulesActionsTest, ImportKeepingTheSlotSendsNothingButRebuildsTheMenu) {
+    launchWithRules();
+    const auto rebuilds = statusItem.menus.size();
+
+    importFileWith("chrome: Slack, Figma\n");
+
+    EXPECT_EQ(received(), "");
+    EXPECT_GT(statusItem.menus.size(), rebuilds);
+}
+
+TEST_F(RulesActionsTest, ImportWhilePausedRecordsTheSlotAndSendsNothing) {
+    launchWithRules();
+    statusItem.choose(MenuAction::togglePause);
+
+    importFileWith("slack: Slack\n");
+
+    EXPECT_EQ(delegate.lastLayer(), "slack");
+    EXPECT_EQ(statusItem.menus.back().items[1].title, "Layer: slack");
+    EXPECT_FALSE(delegate.cdc().isOpen());
+}
+
+TEST_F(RulesActionsTest, EditWithNoRulesFileWritesTheDefaultRulesThenOpensThem) {
+    LayerMap nested{folder / "config/dorvane/apps.txt"};
+    AppDelegate editing{registry, nested, {workspace, statusItem, mainLoop, opener, dialogs}};
+
+    editing.editAppRules();
+
+    const std::string written = readFile(nested.fileURL());
+    EXPECT_EQ(written,
+              "cursor: Cursor, com.anysphere.cursor\n"
+              "chrome: Google Chrome, com.google.Chrome\n"
+              "slack: Slack, com.tinyspeck.slackmacgap\n");
+    EXPECT_EQ(written.size(), 118u);
+    EXPECT_EQ(opener.opened, std::vector<std::string>{nested.fileURL()});
+}
+
+TEST_F(RulesActionsTest, EditOpensAnExistingFileUntouchedEvenWhenItDoesNotParse) {
+    for (const std::string_view text : {"", "not rules at all\n"}) {
+        writeFile(layerMap.fileURL(), text);
+        opener.opened.clear();
+
+        delegate.editAppRules();
+
+        EXPECT_EQ(readFile(layerMap.fileURL()), text);
+        EXPECT_EQ(opener.opened, std::vector<std::string>{layerMap.fileURL()});
+        EXPECT_TRUE(dialogs.alerts.empty());
+    }
+}
+
+TEST_F(RulesActionsTest, EditWhereAPlainFileStandsForTheFolderShowsTheErrorAndOpensNothing) {
+    writeFile(folder / "dorvane", "a file, not a folder");
+    LayerMap blocked{folder / "dorvane/apps.txt"};
+    AppDelegate editing{registry, blocked, {workspace, statusItem, mainLoop, opener, dialogs}};
+
+    editing.editAppRules();
+
+    EXPECT_EQ(dialogs.alerts.size(), 1u);
+    EXPECT_TRUE(opener.opened.empty());
+    EXPECT_EQ(readFile(folder / "dorvane"), "a file, not a folder");
+}
+
+}  // namespace
+}  // namespace dorvane::test
