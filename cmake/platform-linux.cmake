@@ -27,6 +27,8 @@ add_library(dorvane_shell STATIC
     src/platform/linux/DesktopEntryIdentity.cpp
     src/platform/linux/GLibMainLoop.cpp
     src/platform/linux/TrayStatusItem.cpp
+    src/platform/linux/GioOpener.cpp
+    src/platform/linux/GtkDialogs.cpp
     src/platform/linux/LinuxCompanion.cpp
 )
 target_link_libraries(dorvane_shell PUBLIC dorvane_core dorvane_logo_drawing PkgConfig::XCB

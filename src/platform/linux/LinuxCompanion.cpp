@@ -9,6 +9,8 @@
 #include "app/AppDelegate.hpp"
 #include "app/Companion.hpp"
 #include "platform/linux/GLibMainLoop.hpp"
+#include "platform/linux/GioOpener.hpp"
+#include "platform/linux/GtkDialogs.hpp"
 #include "platform/linux/TrayStatusItem.hpp"
 #include "platform/linux/UdevRegistry.hpp"
 #include "platform/linux/X11Workspace.hpp"
@@ -55,7 +57,10 @@ int runCompanion() {
     UdevRegistry registry;
     const auto statusItem = makeStatusItem();
     GLibMainLoop mainLoop;
-    AppDelegate delegate(registry, LayerMap::shared(), *workspace, *statusItem, mainLoop);
+    GioOpener opener;
+    GtkDialogs dialogs;
+    AppDelegate delegate(registry, LayerMap::shared(),
+                         {*workspace, *statusItem, mainLoop, opener, dialogs});
     mainLoop.onSignals({SIGINT, SIGTERM}, [&delegate] { delegate.quit(); });
     delegate.applicationDidFinishLaunching();
     mainLoop.run();
