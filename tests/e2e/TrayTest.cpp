@@ -6,6 +6,7 @@
 #include "support/Eventually.hpp"
 #include "support/Pty.hpp"
 #include "support/StatusNotifierClient.hpp"
+#include "support/TempDir.hpp"
 
 namespace dorvane::test {
 namespace {
@@ -30,6 +31,7 @@ protected:
 
     void SetUp() override {
         session.startTrayHost();
+        session.recordWhatIsOpened();
         tray = std::make_unique<StatusNotifierClient>(session.bus.address());
         session.launch(DORVANE_BINARY, session.chrome);
         ASSERT_EQ(session.padReceives("OS linux\nLAYER chrome\n"), "OS linux\nLAYER chrome\n");
@@ -86,6 +88,25 @@ TEST_F(TrayTest, PauseFreesThePortAndResumeRestoresTheLayer) {
     ASSERT_TRUE(tray->click("Resume companion"));
     EXPECT_EQ(session.padReceives("OS linux\nLAYER chrome\n"), "OS linux\nLAYER chrome\n");
     EXPECT_TRUE(menuShows("Pause companion"));
+}
+
+TEST_F(TrayTest, CustomizeKeysFreesThePortThenOpensTheConfigurator) {
+    ASSERT_TRUE(tray->click("Customize keys\u2026"));
+
+    ASSERT_TRUE(eventually([&] { return !session.opened().empty(); }, 10s));
+    EXPECT_TRUE(slaveClosed(session.pad(), 0ms))
+        << "the port was still held when the browser opened";
+    EXPECT_EQ(session.opened(), "https://dorvane.app/configurator/\n");
+    EXPECT_TRUE(menuShows("Pad: paused (port free for configurator)"));
+}
+
+TEST_F(TrayTest, EditAppRulesWritesTheDefaultRulesThenOpensThem) {
+    ASSERT_TRUE(tray->click("Edit app rules\u2026"));
+
+    ASSERT_TRUE(eventually([&] { return !session.opened().empty(); }, 10s));
+    EXPECT_EQ(readFile(session.rulesFile()).size(), 118u);
+    EXPECT_EQ(session.opened(),
+              session.rulesFile().string() + "\n");  // GIO passes local files as paths
 }
 
 TEST_F(TrayTest, QuitClosesThePortAndExits) {

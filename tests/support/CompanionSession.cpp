@@ -72,6 +72,23 @@ std::string CompanionSession::padReceives(const std::string& expected,
     return readFromMaster(pad_, expected.size(), timeout, OnHangUp::keepWaiting);
 }
 
+void CompanionSession::recordWhatIsOpened() {
+    const auto recorder = home_ / "recorder";
+    writeFile(recorder,
+              "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + (home_ / "opened").string() + "'\n");
+    std::filesystem::permissions(recorder, std::filesystem::perms::owner_all);
+    writeFile(home_ / "data/applications/recorder.desktop",
+              "[Desktop Entry]\nType=Application\nName=Recorder\nExec=" + recorder.string() +
+                  " %u\nMimeType=x-scheme-handler/https;text/plain;\n");
+    writeFile(home_ / "config/mimeapps.list",
+              "[Default Applications]\nx-scheme-handler/https=recorder.desktop\n"
+              "text/plain=recorder.desktop\n");
+}
+
+std::string CompanionSession::opened() const {
+    return readFile(home_ / "opened");
+}
+
 std::filesystem::path CompanionSession::rulesFile() const {
     return home_ / "config/dorvane/apps.txt";
 }

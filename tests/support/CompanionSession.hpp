@@ -47,6 +47,11 @@ public:
 
     std::filesystem::path rulesFile() const;
 
+    // Makes a recorder the companion's default handler for web addresses and text files; what
+    // it was asked to open, one line each.
+    void recordWhatIsOpened();
+    std::string opened() const;
+
 private:
     TempDir home_;
     int pad_;
