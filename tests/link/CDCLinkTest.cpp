@@ -1,6 +1,7 @@
 #include "link/CDCLink.hpp"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -80,7 +81,13 @@ TEST_F(CDCLinkTest, OpensTheFirstCandidateThenKeepsItWithoutSearchingOrWriting) 
 
 TEST_F(CDCLinkTest, NoticesAHangUpWithoutWriting) {
     link.reconnectIfNeeded();
+    // A descriptor of the test's own tells when the kernel has hung the port up.
+    const int witness = open(pty.slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(witness, 0);
     pty.closeMaster();
+    pollfd hangUp{witness, 0, 0};
+    ASSERT_EQ(poll(&hangUp, 1, 5000), 1);
+    close(witness);
 
     link.reconnectIfNeeded();
 
