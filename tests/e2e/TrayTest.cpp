@@ -109,6 +109,48 @@ TEST_F(TrayTest, EditAppRulesWritesTheDefaultRulesThenOpensThem) {
               session.rulesFile().string() + "\n");  // GIO passes local files as paths
 }
 
+// The user picks the file in the real GTK file chooser: Ctrl+L, the path, Enter.
+class TrayImportTest : public TrayTest {
+protected:
+    void importThroughTheChooser(const std::filesystem::path& file) {
+        ASSERT_TRUE(tray->click("Import app rules\u2026"));
+        const auto chooser = session.desktop.waitForWindow("Import Dorvane app rules");
+        ASSERT_TRUE(chooser) << "no file chooser appeared";
+        session.desktop.activate(*chooser);
+        session.desktop.pressKeys("ctrl+l");
+        session.desktop.typeText(file.string());
+        // GTK may still be completing the typed path when the first Enter comes.
+        const bool closed = eventually(
+            [&] {
+                session.desktop.pressKeys("Return");
+                return !session.desktop.waitForWindow("Import Dorvane app rules", 1s);
+            },
+            10s);
+        ASSERT_TRUE(closed) << "the file chooser did not take the path";
+    }
+};
+
+TEST_F(TrayImportTest, AValidFileBecomesTheRulesAndDecidesAtOnce) {
+    const auto chosen = session.rulesFile().parent_path().parent_path() / "chosen.txt";
+    writeFile(chosen, "slack: Google Chrome\n");
+
+    importThroughTheChooser(chosen);
+
+    EXPECT_TRUE(session.padEventuallyReceives("LAYER slack\n"));
+    EXPECT_EQ(readFile(session.rulesFile()), "slack: Google Chrome\n");
+}
+
+TEST_F(TrayImportTest, AFileThatDoesNotParseRaisesAnAlertAndChangesNothing) {
+    writeFile(session.rulesFile(), "chrome: Google Chrome\n");
+    const auto chosen = session.rulesFile().parent_path().parent_path() / "chosen.txt";
+    writeFile(chosen, "Figma\n");
+
+    importThroughTheChooser(chosen);
+
+    EXPECT_TRUE(session.desktop.waitForWindow("Dorvane")) << "no alert appeared";
+    EXPECT_EQ(readFile(session.rulesFile()), "chrome: Google Chrome\n");
+}
+
 TEST_F(TrayTest, QuitClosesThePortAndExits) {
     ASSERT_TRUE(tray->click("Quit Dorvane"));
 

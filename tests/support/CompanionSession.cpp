@@ -26,9 +26,13 @@ CompanionSession::CompanionSession()
       figma(desktop.startClient("Figma", "figmawin")),
       pad_(testbed.masterFd(padNode)) {
     installDesktopEntries(home_ / "data/applications");
-    // Only the session's desktop entries are seen, but GTK still needs the MIME database.
+    // Only the session's desktop entries are seen, but GTK still needs the MIME database, the
+    // settings schemas (its file chooser aborts without them) and the icons.
     std::filesystem::create_directories(home_ / "empty");
-    std::filesystem::create_directory_symlink("/usr/share/mime", home_ / "data/mime");
+    for (const char* shared : {"mime", "glib-2.0", "icons"}) {
+        std::filesystem::create_directory_symlink(std::filesystem::path("/usr/share") / shared,
+                                                  home_ / "data" / shared);
+    }
 }
 
 void CompanionSession::startTrayHost() {
@@ -58,6 +62,7 @@ void CompanionSession::launch(const std::string& binary, XDesktop::WindowId fron
                         {"XDG_DATA_HOME", home_ / "data"},
                         {"XDG_DATA_DIRS", home_ / "empty"},
                         {"NO_AT_BRIDGE", "1"},
+                        {"GSETTINGS_BACKEND", "memory"},
                         {"LSAN_OPTIONS", "suppressions=" DORVANE_SOURCE_DIR "/tests/lsan.supp"}});
     companion_ = std::make_unique<ChildProcess>(std::vector<std::string>{binary}, environment);
 }
@@ -87,6 +92,17 @@ void CompanionSession::recordWhatIsOpened() {
 
 std::string CompanionSession::opened() const {
     return readFile(home_ / "opened");
+}
+
+bool CompanionSession::padEventuallyReceives(const std::string& line,
+                                             std::chrono::milliseconds timeout) {
+    std::string received;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (received.find(line) == std::string::npos &&
+           std::chrono::steady_clock::now() < deadline) {
+        received += readFromMaster(pad_, 1, std::chrono::milliseconds(100), OnHangUp::keepWaiting);
+    }
+    return received.find(line) != std::string::npos;
 }
 
 std::filesystem::path CompanionSession::rulesFile() const {

@@ -45,6 +45,10 @@ public:
     std::string padReceives(const std::string& expected,
                             std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
+    // Reads what the pad receives until `line` has come, within `timeout`.
+    bool padEventuallyReceives(const std::string& line,
+                               std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
     std::filesystem::path rulesFile() const;
 
     // Makes a recorder the companion's default handler for web addresses and text files; what

@@ -132,13 +132,15 @@ std::vector<ExportedMenuItem> StatusNotifierClient::menu() {
     return items;
 }
 
+// The reply is not awaited: an item may answer only once the dialog its click opened closes.
 bool StatusNotifierClient::click(const std::string& label) {
     for (const auto& item : menu()) {
         if (item.label == label) {
-            Variant reply(call(
-                itemBus_, menuPath_, menuInterface, "Event",
-                g_variant_new("(isvu)", item.id, "clicked", g_variant_new_int32(0), 0u), nullptr));
-            return reply != nullptr;
+            g_dbus_connection_call(
+                connection_, itemBus_.c_str(), menuPath_.c_str(), menuInterface, "Event",
+                g_variant_new("(isvu)", item.id, "clicked", g_variant_new_int32(0), 0u), nullptr,
+                G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr, nullptr);
+            return g_dbus_connection_flush_sync(connection_, nullptr, nullptr) == TRUE;
         }
     }
     return false;

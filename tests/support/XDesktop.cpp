@@ -132,17 +132,34 @@ XDesktop::WindowId XDesktop::startClient(const std::string& wmClass, const std::
     clients_.emplace_back(new ChildProcess(
         quietly({"xterm", "-class", wmClass, "-title", title, "-e", "sleep", "infinity"}),
         ownEnvironment()));
+    const auto window = waitForWindow(title);
+    if (!window) {
+        throw std::runtime_error("no window titled " + title + " appeared");
+    }
+    return *window;
+}
+
+std::optional<XDesktop::WindowId> XDesktop::waitForWindow(const std::string& title,
+                                                          std::chrono::milliseconds timeout) const {
     std::string found;
     eventually(
         [&] {
             found = run({"xdotool", "search", "--onlyvisible", "--name", "^" + title + "$"}).out;
             return !found.empty();
         },
-        startTimeout);
+        timeout);
     if (found.empty()) {
-        throw std::runtime_error("no window titled " + title + " appeared");
+        return std::nullopt;
     }
     return static_cast<WindowId>(std::stoul(found));
+}
+
+void XDesktop::pressKeys(const std::string& keys) const {
+    run({"xdotool", "key", keys});
+}
+
+void XDesktop::typeText(const std::string& text) const {
+    run({"xdotool", "type", "--delay", "20", text});
 }
 
 void XDesktop::activate(WindowId window) {

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +35,16 @@ public:
 
     // Makes the window manager focus `window`; returns once _NET_ACTIVE_WINDOW names it.
     void activate(WindowId window);
+
+    // The shown window titled exactly `title`, once it appears within `timeout`.
+    std::optional<WindowId> waitForWindow(
+        const std::string& title,
+        std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
+
+    // Keys (xdotool's names, e.g. "ctrl+l") and text, typed as a user types them into the
+    // focused window.
+    void pressKeys(const std::string& keys) const;
+    void typeText(const std::string& text) const;
 
 private:
     // Ends a process with SIGTERM, so that Xvfb removes its lock file and socket.
