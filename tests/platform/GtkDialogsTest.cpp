@@ -14,6 +14,7 @@
 #include "platform/linux/GioOpener.hpp"
 #include "platform/linux/GtkDialogs.hpp"
 #include "support/DBusSession.hpp"
+#include "support/DesktopData.hpp"
 #include "support/Eventually.hpp"
 #include "support/TempDir.hpp"
 #include "support/XDesktop.hpp"
@@ -29,6 +30,8 @@ namespace {
 using namespace std::chrono_literals;
 using test::DBusSession;
 using test::eventually;
+using test::installRecordingHandler;
+using test::linkSystemDataForGtk;
 using test::readFile;
 using test::TempDir;
 using test::writeFile;
@@ -47,14 +50,10 @@ class GtkDesktop : public testing::Environment {
 public:
     void SetUp() override {
         root_ = std::make_unique<TempDir>();
-        writeRecorder();
-        // The dialogs need the system's MIME types, settings schemas and icons, but none of its
-        // desktop entries.
-        std::filesystem::create_directories(*root_ / "system");
-        for (const char* shared : {"mime", "glib-2.0", "icons"}) {
-            std::filesystem::create_directory_symlink(std::filesystem::path("/usr/share") / shared,
-                                                      *root_ / "system" / shared);
-        }
+        installRecordingHandler(*root_ / "data", *root_ / "config", recordFile());
+        std::filesystem::create_directories(scratch());
+        // The dialogs need none of the system's desktop entries.
+        linkSystemDataForGtk(*root_ / "system");
         setenv("XDG_DATA_HOME", (*root_ / "data").c_str(), 1);
         setenv("XDG_CONFIG_HOME", (*root_ / "config").c_str(), 1);
         setenv("XDG_DATA_DIRS", (*root_ / "system").c_str(), 1);
@@ -82,19 +81,6 @@ public:
     std::filesystem::path scratch() const { return *root_ / "scratch"; }
 
 private:
-    void writeRecorder() {
-        writeFile(*root_ / "data/applications/recorder.desktop",
-                  "[Desktop Entry]\nType=Application\nName=Recorder\n"
-                  "Exec=sh -c 'printf \"%%s\" \"$1\" > " +
-                      recordFile().string() +
-                      "' sh %u\n"
-                      "MimeType=x-scheme-handler/https;text/plain;\n");
-        writeFile(*root_ / "config/mimeapps.list",
-                  "[Default Applications]\nx-scheme-handler/https=recorder.desktop\n"
-                  "text/plain=recorder.desktop\n");
-        std::filesystem::create_directories(scratch());
-    }
-
     std::unique_ptr<TempDir> root_;
     std::unique_ptr<DBusSession> bus_;
     std::unique_ptr<XDesktop> desktop_;
@@ -257,11 +243,15 @@ class GioOpenerTest : public testing::Test {
 protected:
     void SetUp() override { std::filesystem::remove(gtkDesktop->recordFile()); }
 
-    // What the recorder was launched with, once it has written it.
+    // What the recorder was launched with, once it has written it (one line).
     std::string recorded() const {
         const auto record = gtkDesktop->recordFile();
         eventually([&] { return !readFile(record).empty(); }, launchTimeout);
-        return readFile(record);
+        std::string line = readFile(record);
+        if (line.ends_with('\n')) {
+            line.pop_back();
+        }
+        return line;
     }
 
     GioOpener opener_;

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "support/DesktopData.hpp"
 #include "support/Pty.hpp"
 #include "support/StatusNotifierClient.hpp"
 
@@ -26,13 +27,9 @@ CompanionSession::CompanionSession()
       figma(desktop.startClient("Figma", "figmawin")),
       pad_(testbed.masterFd(padNode)) {
     installDesktopEntries(home_ / "data/applications");
-    // Only the session's desktop entries are seen, but GTK still needs the MIME database, the
-    // settings schemas (its file chooser aborts without them) and the icons.
+    // Only the session's desktop entries are seen.
     std::filesystem::create_directories(home_ / "empty");
-    for (const char* shared : {"mime", "glib-2.0", "icons"}) {
-        std::filesystem::create_directory_symlink(std::filesystem::path("/usr/share") / shared,
-                                                  home_ / "data" / shared);
-    }
+    linkSystemDataForGtk(home_ / "data");
 }
 
 void CompanionSession::startTrayHost() {
@@ -78,16 +75,7 @@ std::string CompanionSession::padReceives(const std::string& expected,
 }
 
 void CompanionSession::recordWhatIsOpened() {
-    const auto recorder = home_ / "recorder";
-    writeFile(recorder,
-              "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + (home_ / "opened").string() + "'\n");
-    std::filesystem::permissions(recorder, std::filesystem::perms::owner_all);
-    writeFile(home_ / "data/applications/recorder.desktop",
-              "[Desktop Entry]\nType=Application\nName=Recorder\nExec=" + recorder.string() +
-                  " %u\nMimeType=x-scheme-handler/https;text/plain;\n");
-    writeFile(home_ / "config/mimeapps.list",
-              "[Default Applications]\nx-scheme-handler/https=recorder.desktop\n"
-              "text/plain=recorder.desktop\n");
+    installRecordingHandler(home_ / "data", home_ / "config", home_ / "opened");
 }
 
 std::string CompanionSession::opened() const {
