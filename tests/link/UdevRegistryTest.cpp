@@ -25,7 +25,7 @@ bool delegatedToEmulatedTree() {
         return false;
     }
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    const std::string fixtures = DORVANE_SOURCE_DIR "/tests/link/fixtures/";
+    const std::string fixtures = DORVANE_SOURCE_DIR "/tests/e2e/data/";
     const char* sanitizerOptions = std::getenv("ASAN_OPTIONS");
     const auto result = runCommand(
         {"umockdev-run", "--device", fixtures + "pad.umockdev", "--device",
