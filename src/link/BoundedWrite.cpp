@@ -1,6 +1,6 @@
 #include "link/BoundedWrite.hpp"
 
-#include <poll.h>
+#include <sys/select.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,20 +10,28 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Waits until `fd` can take more bytes; false once `deadline` has passed or the descriptor
-// reports anything but room.
+// Waits until `fd` can take more bytes; false once `deadline` has passed or the wait fails.
+// select() rather than poll(): macOS's poll() does not support devices and reports POLLNVAL for
+// a serial port.
 bool waitForRoom(int fd, Clock::time_point deadline) {
+    if (fd >= FD_SETSIZE) {
+        return false;  // beyond what an fd_set can hold
+    }
     for (;;) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+        const auto left = std::chrono::ceil<std::chrono::microseconds>(deadline - Clock::now());
         if (left.count() <= 0) {
             return false;
         }
-        pollfd room{fd, POLLOUT, 0};
-        const int ready = poll(&room, 1, static_cast<int>(left.count()));
+        fd_set writable;
+        FD_ZERO(&writable);
+        FD_SET(fd, &writable);
+        timeval timeout{static_cast<time_t>(left.count() / 1'000'000),
+                        static_cast<suseconds_t>(left.count() % 1'000'000)};
+        const int ready = select(fd + 1, nullptr, &writable, nullptr, &timeout);
         if (ready < 0 && errno == EINTR) {
             continue;
         }
-        return ready > 0 && (room.revents & POLLOUT) != 0;
+        return ready > 0;
     }
 }
 

@@ -95,7 +95,8 @@ bool CDCLink::openPort(const std::string& path) {
 }
 
 // A valid descriptor is not enough: an unplugged device or a closed peer keeps it valid but
-// reports a hang-up.
+// reports a hang-up. POLLNVAL is not taken for death: fcntl() has just found the descriptor
+// valid, and macOS's poll() reports POLLNVAL for every device it does not support.
 bool CDCLink::isAlive() const {
     if (fcntl(fd_, F_GETFD) == -1) {
         return false;
@@ -104,7 +105,7 @@ bool CDCLink::isAlive() const {
     if (poll(&probe, 1, 0) < 0) {
         return true;  // a probe that could not run proves nothing
     }
-    return (probe.revents & (POLLHUP | POLLERR | POLLNVAL)) == 0;
+    return (probe.revents & (POLLHUP | POLLERR)) == 0;
 }
 
 }  // namespace dorvane
