@@ -7,6 +7,7 @@ target_sources(dorvane_core PRIVATE
     src/platform/linux/PlatformRegistry.cpp
     src/platform/linux/UnicodeICU.cpp
     src/platform/linux/RulesLocation.cpp
+    src/platform/linux/HomeFolder.cpp
 )
 target_link_libraries(dorvane_core PUBLIC PkgConfig::UDEV PkgConfig::ICU)
 

@@ -4,9 +4,6 @@
 
 namespace dorvane {
 
-// The current user's home folder: $HOME when set and absolute, else the password database.
-std::filesystem::path homeFolder();
-
 // Where the user's app rules live on this platform (macOS: ~/Library/Application Support/
 // Dorvane/apps.txt; Linux: $XDG_CONFIG_HOME/dorvane/apps.txt or ~/.config/dorvane/apps.txt).
 std::filesystem::path defaultRulesFile();

@@ -6,6 +6,9 @@
 
 namespace dorvane {
 
+// The current user's home folder: $HOME when set and absolute, else the password database.
+std::filesystem::path homeFolder();
+
 // The rules file under the XDG configuration folder: $XDG_CONFIG_HOME when it is absolute (the
 // base-directory rules say to ignore a relative one), else ~/.config.
 std::filesystem::path rulesFileUnder(std::optional<std::string_view> xdgConfigHome,

@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "rules/RulesLocation.hpp"
+#include "platform/linux/RulesLocationLinux.hpp"
 
 namespace dorvane {
 namespace {
