@@ -17,7 +17,7 @@ TEST_F(AppDelegateTest, LaunchWithThePadGreetsThenSendsTheSlotOnce) {
     delegate.applicationDidFinishLaunching();
     mainLoop.fire();
 
-    EXPECT_EQ(received(), "OS linux\nLAYER chrome\n");
+    EXPECT_EQ(received(), greeting + "LAYER chrome\n");
     EXPECT_EQ(delegate.frontmostName(), "Google Chrome");
     ASSERT_FALSE(statusItem.menus.empty());
     EXPECT_EQ(statusItem.menus.back(),
@@ -33,7 +33,7 @@ TEST_F(AppDelegateTest, PadPluggedInLaterGetsGreetingThenTheLastLayerWithinOneTi
     plugIn();
     mainLoop.fire();
 
-    EXPECT_EQ(received(), "OS linux\nLAYER slack\n");
+    EXPECT_EQ(received(), greeting + "LAYER slack\n");
 }
 
 TEST_F(AppDelegateTest, SwitchingBetweenApplicationsOfOneSlotSendsNothing) {
@@ -57,7 +57,7 @@ TEST_F(AppDelegateTest, ReopeningWhileTheSlotChangedSendsLastLayerFirst) {
     workspace.frontmost = cursor;  // no activation arrives: the tick finds the change
     mainLoop.fire();
 
-    EXPECT_EQ(received(), "OS linux\nLAYER chrome\nLAYER cursor\n");
+    EXPECT_EQ(received(), greeting + "LAYER chrome\nLAYER cursor\n");
 }
 
 TEST_F(AppDelegateTest, DeadPortReplacedWithinOneReconnectIsGreetedButNotResent) {
@@ -69,7 +69,7 @@ TEST_F(AppDelegateTest, DeadPortReplacedWithinOneReconnectIsGreetedButNotResent)
 
     mainLoop.fire();
 
-    EXPECT_EQ(received(), "OS linux\n");
+    EXPECT_EQ(received(), greeting);
     EXPECT_TRUE(delegate.cdc().isOpen());
 }
 
@@ -84,7 +84,7 @@ TEST_F(AppDelegateTest, UnplugThenReplugWithoutSwitchingRestoresTheLayer) {
     plugIn();
     mainLoop.fire();
 
-    EXPECT_EQ(received(), "OS linux\nLAYER slack\n");
+    EXPECT_EQ(received(), greeting + "LAYER slack\n");
 }
 
 TEST_F(AppDelegateTest, WhilePausedDecisionsGoOnButNothingIsSentOrOpened) {
@@ -119,7 +119,7 @@ TEST_F(AppDelegateTest, ResumeGreetsSendsLastLayerThenTheFrontmostSlotIfItDiffer
 
     delegate.togglePause();
 
-    EXPECT_EQ(received(), "OS linux\nLAYER slack\nLAYER cursor\n");
+    EXPECT_EQ(received(), greeting + "LAYER slack\nLAYER cursor\n");
     EXPECT_FALSE(delegate.paused());
 }
 
@@ -147,7 +147,7 @@ TEST_F(AppDelegateTest, AfterAFailedWriteTheSameSlotIsResentOnlyWhenThePortReope
     pad->read(1 << 20, 200ms);  // the pad reads again, catching up on the filler
     mainLoop.fire();
 
-    EXPECT_EQ(received(), "OS linux\nLAYER slack\n");
+    EXPECT_EQ(received(), greeting + "LAYER slack\n");
 }
 
 TEST_F(AppDelegateTest, ActivationWithoutAnApplicationConsidersTheFrontmostOne) {

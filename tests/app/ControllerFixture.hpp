@@ -19,6 +19,9 @@ namespace dorvane::test {
 
 using namespace std::chrono_literals;
 
+// What the pad receives first after every opening.
+inline const std::string greeting = std::string(greetingLine) + "\n";
+
 class FakeWorkspace final : public Workspace {
 public:
     std::optional<RunningApplication> frontmost;

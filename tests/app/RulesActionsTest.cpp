@@ -14,7 +14,7 @@ protected:
         plugIn();
         workspace.frontmost = slack;
         delegate.applicationDidFinishLaunching();
-        ASSERT_EQ(received(), "OS linux\nLAYER chrome\n");
+        ASSERT_EQ(received(), greeting + "LAYER chrome\n");
     }
     void importFileWith(std::string_view text) {
         dialogs.choice = folder / "chosen.txt";

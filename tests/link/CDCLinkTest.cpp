@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <thread>
 
 #include "link/DorvanePort.hpp"
@@ -18,7 +19,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr std::string_view greeting = "OS linux\n";
+const std::string greeting = std::string(greetingLine) + "\n";
 
 FakeNodePtr padAt(const std::string& path) {
     return serial(path, usbDevice(DorvanePort::padVendorID, "Dorvane Pad"));
@@ -36,7 +37,7 @@ protected:
 TEST_F(CDCLinkTest, GreetsOnOpeningThenWritesTheLine) {
     EXPECT_TRUE(link.sendLine("LAYER cursor"));
 
-    EXPECT_EQ(pty.read(22, 5s), std::string(greeting) + "LAYER cursor\n");
+    EXPECT_EQ(pty.read(greeting.size() + 13, 5s), greeting + "LAYER cursor\n");
     EXPECT_EQ(pty.read(1, 100ms), "");
     EXPECT_EQ(link.path(), pty.slavePath());
 }
@@ -114,7 +115,7 @@ TEST_F(CDCLinkTest, ContinuesShortWritesUntilTheLineIsWhole) {
     EXPECT_TRUE(link.sendLine(line));
     reader.join();
 
-    EXPECT_EQ(received, std::string(greeting) + line + "\n");
+    EXPECT_EQ(received, greeting + line + "\n");
 }
 
 TEST_F(CDCLinkTest, DropsALineThePeerDoesNotTakeWithinTheBudget) {
@@ -130,6 +131,9 @@ TEST_F(CDCLinkTest, DropsALineThePeerDoesNotTakeWithinTheBudget) {
 
 // /dev/full opens but is no terminal, and refuses every write.
 TEST_F(CDCLinkTest, AFailedWriteClosesAndTheNextOpeningGreetsAgain) {
+    if (!std::filesystem::exists("/dev/full")) {
+        GTEST_SKIP() << "this system has no /dev/full";
+    }
     registry.services = {padAt("/dev/full")};
     link.reconnectIfNeeded();
     EXPECT_EQ(link.path(), "/dev/full");
