@@ -15,13 +15,15 @@ std::optional<std::u32string> decodeUTF8(std::string_view bytes);
 // becomes "οδος"), encoded as UTF-8.
 std::string lowercased(std::u32string_view text);
 
-// The same for UTF-8 input; ill-formed bytes are replaced by U+FFFD first.
+// The same for UTF-8 input. ICU replaces ill-formed bytes by U+FFFD first; CoreFoundation,
+// whose own strings are never ill-formed, leaves such text as it is.
 std::string lowercased(std::string_view utf8);
 
 // True for the characters of general category Zs (space separators).
 bool isSpaceSeparator(char32_t c);
 
-// Whether `part` occurs in `text`, ignoring case (full case folding).
+// Whether `part` occurs in `text`, ignoring case: full case folding with ICU, the user's
+// locale with CoreFoundation.
 bool containsIgnoringCase(std::string_view text, std::string_view part);
 
 }  // namespace dorvane::unicode

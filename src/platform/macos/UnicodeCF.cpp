@@ -1,0 +1,75 @@
+#include <CoreFoundation/CoreFoundation.h>
+
+#include "platform/macos/CFHandles.hpp"
+#include "platform/macos/CFStrings.hpp"
+#include "text/Unicode.hpp"
+
+// Apple's processors are little-endian, so char32_t text is UTF-32LE in memory.
+namespace dorvane::unicode {
+namespace {
+
+std::u32string toUTF32(CFStringRef text) {
+    const CFRange whole = CFRangeMake(0, CFStringGetLength(text));
+    CFIndex size = 0;
+    CFStringGetBytes(text, whole, kCFStringEncodingUTF32LE, 0, false, nullptr, 0, &size);
+    std::u32string characters(static_cast<std::size_t>(size) / sizeof(char32_t), U'\0');
+    CFStringGetBytes(text, whole, kCFStringEncodingUTF32LE, 0, false,
+                     reinterpret_cast<UInt8*>(characters.data()), size, nullptr);
+    return characters;
+}
+
+CFRef<CFStringRef> fromUTF32(std::u32string_view text) {
+    return CFRef<CFStringRef>(CFStringCreateWithBytes(
+        kCFAllocatorDefault, reinterpret_cast<const UInt8*>(text.data()),
+        static_cast<CFIndex>(text.size() * sizeof(char32_t)), kCFStringEncodingUTF32LE, false));
+}
+
+// A NULL locale asks for the canonical, locale-independent mapping.
+std::string lowercased(CFStringRef text) {
+    const CFRef<CFMutableStringRef> lower(CFStringCreateMutableCopy(kCFAllocatorDefault, 0, text));
+    CFStringLowercase(lower.get(), nullptr);
+    return toUTF8(lower.get());
+}
+
+}  // namespace
+
+std::optional<std::u32string> decodeUTF8(std::string_view bytes) {
+    const CFRef<CFStringRef> text = makeCFString(bytes);
+    if (!text) {
+        return std::nullopt;
+    }
+    return toUTF32(text.get());
+}
+
+std::string lowercased(std::u32string_view text) {
+    const CFRef<CFStringRef> string = fromUTF32(text);
+    return string ? lowercased(string.get()) : std::string();
+}
+
+// CoreFoundation refuses ill-formed bytes instead of replacing them. The names it is given here
+// come from AppKit's own strings, which are always well-formed, so such text is left as it is.
+std::string lowercased(std::string_view utf8) {
+    const CFRef<CFStringRef> string = makeCFString(utf8);
+    return string ? lowercased(string.get()) : std::string(utf8);
+}
+
+// The predefined whitespace set is Zs plus the tab.
+bool isSpaceSeparator(char32_t c) {
+    return c != U'\t' && CFCharacterSetIsLongCharacterMember(
+                             CFCharacterSetGetPredefined(kCFCharacterSetWhitespace), c);
+}
+
+// Case-insensitive under the user's current locale.
+bool containsIgnoringCase(std::string_view text, std::string_view part) {
+    const CFRef<CFStringRef> haystack = makeCFString(text);
+    const CFRef<CFStringRef> needle = makeCFString(part);
+    if (!haystack || !needle) {
+        return false;
+    }
+    const CFRef<CFLocaleRef> locale(CFLocaleCopyCurrent());
+    return CFStringFindWithOptionsAndLocale(haystack.get(), needle.get(),
+                                            CFRangeMake(0, CFStringGetLength(haystack.get())),
+                                            kCFCompareCaseInsensitive, locale.get(), nullptr);
+}
+
+}  // namespace dorvane::unicode
