@@ -4,6 +4,18 @@
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 ARGS ?=
 
+# On a Mac the companion is Dorvane.app, opened like any application; the benchmarks and the demo
+# need the Linux test bed.
+ifeq ($(shell uname -s),Darwin)
+RELEASE_OPTIONS := -DDORVANE_BENCH=OFF
+COMPANION := build/release/Dorvane.app/Contents/MacOS/Dorvane
+START := open build/release/Dorvane.app
+else
+RELEASE_OPTIONS :=
+COMPANION := build/release/dorvane
+START := $(COMPANION)
+endif
+
 .PHONY: all deps build run test bench demo screenshot install fuzz format clean
 
 all: build
@@ -12,11 +24,12 @@ deps:
 	@scripts/install-deps
 
 build: deps
-	cmake --preset release >/dev/null
+	cmake --preset release $(RELEASE_OPTIONS) >/dev/null
 	cmake --build --preset release -j $(JOBS)
 
+# With ARGS, a diagnostic command instead of the companion.
 run: build
-	build/release/dorvane $(ARGS)
+	$(if $(ARGS),$(COMPANION) $(ARGS),$(START))
 
 test: deps
 	cmake --preset dev >/dev/null

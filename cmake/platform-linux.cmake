@@ -1,4 +1,5 @@
 # Linux adapters: libudev for pad discovery, ICU for Unicode case mapping.
+find_package(PkgConfig REQUIRED)
 pkg_check_modules(UDEV REQUIRED IMPORTED_TARGET libudev)
 pkg_check_modules(ICU REQUIRED IMPORTED_TARGET icu-uc)
 
