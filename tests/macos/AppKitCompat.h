@@ -1,0 +1,48 @@
+// For the Linux syntax check of the macOS shell only, never for the real build: the AppKit and
+// Foundation declarations that GNUstep lacks, with Apple's signatures, added to GNUstep's classes.
+#import <AppKit/NSApplication.h>
+#import <AppKit/NSBezierPath.h>
+#import <AppKit/NSImage.h>
+#import <AppKit/NSMenuItem.h>
+#import <AppKit/NSRunningApplication.h>
+#import <AppKit/NSStatusBarButton.h>
+#import <AppKit/NSStatusItem.h>
+#import <AppKit/NSWorkspace.h>
+#import <Foundation/NSFileManager.h>
+
+// Apple's nil and Nil are nullptr in Objective-C++, so they also convert to SEL and blocks.
+#undef nil
+#define nil nullptr
+#undef Nil
+#define Nil nullptr
+
+@interface NSStatusItem (AppleCompat)
+@property(readonly, strong) NSStatusBarButton* button;
+@end
+
+@interface NSImage (AppleCompat)
++ (NSImage*)imageWithSize:(NSSize)size
+                  flipped:(BOOL)drawingHandlerShouldBeCalledWithFlippedContext
+           drawingHandler:(BOOL (^)(NSRect dstRect))drawingHandler;
+- (BOOL)isTemplate;
+- (void)setTemplate:(BOOL)isTemplate;
+@end
+
+// GNUstep declares it in its NSMenuItem protocol, returning id<NSMenuItem>; this one takes
+// precedence. (NSMenu's own methods returning id<NSMenuItem> cannot be redeclared this way.)
+@interface NSMenuItem (AppleCompat)
++ (NSMenuItem*)separatorItem;
+@end
+
+@interface NSApplication (AppleCompat)
+- (BOOL)setActivationPolicy:(NSApplicationActivationPolicy)activationPolicy;
+@end
+
+@interface NSFileManager (AppleCompat)
+@property(readonly, copy) NSURL* homeDirectoryForCurrentUser;
+@end
+
+APPKIT_EXPORT NSNotificationName const NSWorkspaceDidActivateApplicationNotification;
+APPKIT_EXPORT NSString* const NSWorkspaceApplicationKey;
+
+static const NSLineCapStyle NSLineCapStyleRound = NSRoundLineCapStyle;

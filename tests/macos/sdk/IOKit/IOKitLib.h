@@ -1,0 +1,39 @@
+// Declarations for the syntax check only: the part of IOKit that the macOS shell uses, written
+// after Apple's documented signatures. Never part of a real build.
+#pragma once
+
+#include <CoreFoundation/CoreFoundation.h>
+
+extern "C" {
+
+typedef int kern_return_t;
+#define KERN_SUCCESS 0
+
+typedef unsigned int mach_port_t;
+typedef mach_port_t io_object_t;
+typedef io_object_t io_iterator_t;
+typedef io_object_t io_registry_entry_t;
+typedef io_object_t io_service_t;
+#define IO_OBJECT_NULL ((io_object_t)0)
+
+typedef char io_name_t[128];
+typedef UInt32 IOOptionBits;
+
+#define kIOServicePlane "IOService"
+
+extern const mach_port_t kIOMainPortDefault;
+
+CFMutableDictionaryRef IOServiceMatching(const char* name);
+// Consumes one reference to matching, whatever the result.
+kern_return_t IOServiceGetMatchingServices(mach_port_t mainPort, CFDictionaryRef matching,
+                                           io_iterator_t* existing);
+io_object_t IOIteratorNext(io_iterator_t iterator);
+
+CFTypeRef IORegistryEntryCreateCFProperty(io_registry_entry_t entry, CFStringRef key,
+                                          CFAllocatorRef allocator, IOOptionBits options);
+kern_return_t IORegistryEntryGetParentEntry(io_registry_entry_t entry, const io_name_t plane,
+                                            io_registry_entry_t* parent);
+
+kern_return_t IOObjectRetain(io_object_t object);
+kern_return_t IOObjectRelease(io_object_t object);
+}
