@@ -1,10 +1,9 @@
 # macOS adapters: IOKit for pad discovery, CoreFoundation for Unicode case mapping, Foundation for
 # the home folder. AppKit code is Objective-C++ with ARC.
+# Objective-C++ takes the C++ standard from the targets' C++ settings. The flags variable, unlike
+# add_compile_options(), also reaches the core, which exists before this file is read.
 enable_language(OBJCXX)
-set(CMAKE_OBJCXX_STANDARD 20)
-set(CMAKE_OBJCXX_STANDARD_REQUIRED ON)
-set(CMAKE_OBJCXX_EXTENSIONS OFF)
-add_compile_options($<$<COMPILE_LANGUAGE:OBJCXX>:-fobjc-arc>)
+string(APPEND CMAKE_OBJCXX_FLAGS " -fobjc-arc")
 
 target_sources(dorvane_core PRIVATE
     src/platform/macos/IOKitRegistry.cpp

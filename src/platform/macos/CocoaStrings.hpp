@@ -16,11 +16,13 @@ inline NSString* toNSString(std::string_view utf8) {
                                   encoding:NSUTF8StringEncoding];
 }
 
+// None for nil, and for the rare string with an unpaired surrogate, which UTF-8 cannot carry.
 inline std::optional<std::string> toOptionalString(NSString* text) {
-    if (text == nil) {
+    const char* utf8 = text.UTF8String;
+    if (utf8 == nullptr) {
         return std::nullopt;
     }
-    return std::string(text.UTF8String);
+    return std::string(utf8);
 }
 
 inline std::filesystem::path toPath(NSURL* url) {
