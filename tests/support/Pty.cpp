@@ -21,10 +21,11 @@ int millisecondsUntil(Clock::time_point deadline) {
 
 }  // namespace
 
-Pty::Pty() : master_(posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC)) {
+// POSIX gives posix_openpt() only O_RDWR and O_NOCTTY, so close-on-exec is set afterwards.
+Pty::Pty() : master_(posix_openpt(O_RDWR | O_NOCTTY)) {
     char name[128];
-    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0 ||
-        ptsname_r(master_, name, sizeof name) != 0 ||
+    if (master_ < 0 || fcntl(master_, F_SETFD, FD_CLOEXEC) != 0 || grantpt(master_) != 0 ||
+        unlockpt(master_) != 0 || ptsname_r(master_, name, sizeof name) != 0 ||
         fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK) != 0) {
         closeMaster();
         throw std::runtime_error("cannot open a pseudo-terminal");
