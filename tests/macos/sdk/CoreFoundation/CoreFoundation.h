@@ -9,9 +9,7 @@ extern "C" {
 
 typedef unsigned char Boolean;
 typedef unsigned char UInt8;
-typedef unsigned short UInt16;
 typedef unsigned int UInt32;
-typedef UInt16 UniChar;
 typedef UInt32 UTF32Char;
 
 typedef signed long CFIndex;
@@ -61,7 +59,6 @@ enum CFCharacterSetPredefinedSet : CFIndex {
 
 extern const CFAllocatorRef kCFAllocatorDefault;
 
-CFTypeRef CFRetain(CFTypeRef cf);
 void CFRelease(CFTypeRef cf);
 CFTypeID CFGetTypeID(CFTypeRef cf);
 
@@ -71,8 +68,6 @@ Boolean CFNumberGetValue(CFNumberRef number, CFNumberType theType, void* valuePt
 CFTypeID CFStringGetTypeID(void);
 CFStringRef CFStringCreateWithBytes(CFAllocatorRef alloc, const UInt8* bytes, CFIndex numBytes,
                                     CFStringEncoding encoding, Boolean isExternalRepresentation);
-CFStringRef CFStringCreateWithCString(CFAllocatorRef alloc, const char* cStr,
-                                      CFStringEncoding encoding);
 CFMutableStringRef CFStringCreateMutableCopy(CFAllocatorRef alloc, CFIndex maxLength,
                                              CFStringRef theString);
 void CFStringLowercase(CFMutableStringRef theString, CFLocaleRef locale);
@@ -80,9 +75,6 @@ CFIndex CFStringGetLength(CFStringRef theString);
 CFIndex CFStringGetBytes(CFStringRef theString, CFRange range, CFStringEncoding encoding,
                          UInt8 lossByte, Boolean isExternalRepresentation, UInt8* buffer,
                          CFIndex maxBufLen, CFIndex* usedBufLen);
-Boolean CFStringGetCString(CFStringRef theString, char* buffer, CFIndex bufferSize,
-                           CFStringEncoding encoding);
-CFIndex CFStringGetMaximumSizeForEncoding(CFIndex length, CFStringEncoding encoding);
 Boolean CFStringFindWithOptionsAndLocale(CFStringRef theString, CFStringRef stringToFind,
                                          CFRange rangeToSearch, CFStringCompareFlags searchOptions,
                                          CFLocaleRef locale, CFRange* result);

@@ -13,8 +13,6 @@ typedef unsigned int mach_port_t;
 typedef mach_port_t io_object_t;
 typedef io_object_t io_iterator_t;
 typedef io_object_t io_registry_entry_t;
-typedef io_object_t io_service_t;
-#define IO_OBJECT_NULL ((io_object_t)0)
 
 typedef char io_name_t[128];
 typedef UInt32 IOOptionBits;
@@ -34,6 +32,5 @@ CFTypeRef IORegistryEntryCreateCFProperty(io_registry_entry_t entry, CFStringRef
 kern_return_t IORegistryEntryGetParentEntry(io_registry_entry_t entry, const io_name_t plane,
                                             io_registry_entry_t* parent);
 
-kern_return_t IOObjectRetain(io_object_t object);
 kern_return_t IOObjectRelease(io_object_t object);
 }
