@@ -119,11 +119,18 @@ protected:
         session.desktop.activate(*chooser);
         session.desktop.pressKeys("ctrl+l");
         session.desktop.typeText(file.string());
-        // GTK may still be completing the typed path when the first Enter comes.
+        // GTK may still be completing the typed path when the first Enter comes, so Enter is
+        // pressed again while the chooser stays. Each press waits for the chooser to go first: a
+        // press that came after it closed would dismiss the alert that may follow.
+        const auto chooserGone = [&] {
+            return eventually(
+                [&] { return !session.desktop.waitForWindow("Import Dorvane app rules", 0ms); },
+                3s);
+        };
         const bool closed = eventually(
             [&] {
                 session.desktop.pressKeys("Return");
-                return !session.desktop.waitForWindow("Import Dorvane app rules", 1s);
+                return chooserGone();
             },
             10s);
         ASSERT_TRUE(closed) << "the file chooser did not take the path";
