@@ -33,12 +33,17 @@ std::string lowercased(CFStringRef text) {
 
 }  // namespace
 
+// CoreFoundation may drop a leading byte-order mark; here it is a character like any other.
 std::optional<std::u32string> decodeUTF8(std::string_view bytes) {
     const CFRef<CFStringRef> text = makeCFString(bytes);
     if (!text) {
         return std::nullopt;
     }
-    return toUTF32(text.get());
+    std::u32string characters = toUTF32(text.get());
+    if (bytes.starts_with("\xEF\xBB\xBF") && !characters.starts_with(U'\uFEFF')) {
+        characters.insert(characters.begin(), U'\uFEFF');
+    }
+    return characters;
 }
 
 std::string lowercased(std::u32string_view text) {
