@@ -1,7 +1,7 @@
 # macOS adapters: IOKit for pad discovery, CoreFoundation for Unicode case mapping, Foundation for
-# the home folder. AppKit code is Objective-C++ with ARC.
-# Objective-C++ takes the C++ standard from the targets' C++ settings. The flags variable, unlike
-# add_compile_options(), also reaches the core, which exists before this file is read.
+# the home folder. AppKit code is Objective-C++ with ARC; it takes its language standard from the
+# targets' C++ settings. ARC goes into the flags variable because, unlike add_compile_options(),
+# that also reaches the core, which exists before this file is read.
 enable_language(OBJCXX)
 string(APPEND CMAKE_OBJCXX_FLAGS " -fobjc-arc")
 
