@@ -76,22 +76,21 @@ TEST_F(PlantedMistakeTest, UnchangedCopiesPass) {
 
 INSTANTIATE_TEST_SUITE_P(
     Mistakes, PlantedMistakeTest,
-    ::testing::Values(Mistake{"SelectorTypo", "StatusBarItem.mm",
-                              "statusItemWithLength:", "statusItemWithLenght:"},
-                      Mistake{"WrongBlockSignature", "BrandLogo.mm", "^BOOL(NSRect destination)",
-                              "^BOOL(NSSize destination)"},
-                      Mistake{"CastWithoutBridgeUnderARC", "CocoaMainLoop.mm",
-                              "weakTicker = ticker_;", "weakTicker = (DVTicker*)(void*)ticker_;"},
-                      Mistake{"WrongObjectiveCArgumentType", "CocoaDialogs.mm",
-                              "alertWithError:error", "alertWithError:message"},
-                      Mistake{"WrongIOKitArgumentType", "IOKitRegistry.cpp",
-                              "kIOServicePlane, &parent", "kIOServicePlane, parent"},
-                      Mistake{
-                          "WrongArgumentOrder", "IOKitRegistry.cpp",
-                          "IOServiceGetMatchingServices(kIOMainPortDefault, matching, &iterator)",
-                          "IOServiceGetMatchingServices(matching, kIOMainPortDefault, &iterator)"},
-                      Mistake{"ImmutableStringLowercased", "UnicodeCF.cpp",
-                              "CFStringLowercase(lower.get()", "CFStringLowercase(text"}),
+    ::testing::Values(
+        Mistake{"SelectorTypo", "StatusBarItem.mm",
+                "statusItemWithLength:", "statusItemWithLenght:"},
+        Mistake{"WrongBlockSignature", "BrandLogo.mm", "^BOOL(NSRect)", "^BOOL(NSSize)"},
+        Mistake{"CastWithoutBridgeUnderARC", "CocoaMainLoop.mm", "weakTicker = ticker_;",
+                "weakTicker = (DVTicker*)(void*)ticker_;"},
+        Mistake{"WrongObjectiveCArgumentType", "CocoaDialogs.mm", "alertWithError:error",
+                "alertWithError:message"},
+        Mistake{"WrongIOKitArgumentType", "IOKitRegistry.cpp", "kIOServicePlane, &parent",
+                "kIOServicePlane, parent"},
+        Mistake{"WrongArgumentOrder", "IOKitRegistry.cpp",
+                "IOServiceGetMatchingServices(kIOMainPortDefault, matching, &iterator)",
+                "IOServiceGetMatchingServices(matching, kIOMainPortDefault, &iterator)"},
+        Mistake{"ImmutableStringLowercased", "UnicodeCF.cpp", "CFStringLowercase(lower.get()",
+                "CFStringLowercase(text"}),
     [](const ::testing::TestParamInfo<Mistake>& info) { return info.param.name; });
 
 }  // namespace

@@ -9,8 +9,8 @@ NSPoint pointAt(logo::Point point) {
     return NSMakePoint(point.x, point.y);
 }
 
-// Draws in the flipped 80-unit design square; captures nothing, so every drawing is the same.
-BOOL drawLogo(NSRect) {
+// Draws in the flipped 80-unit design square, whatever the destination: every drawing is the same.
+BOOL drawLogo() {
     NSAffineTransform* transform = [[NSAffineTransform alloc] init];
     [transform scaleBy:logo::scale];
     [transform concat];
@@ -40,8 +40,8 @@ BOOL drawLogo(NSRect) {
 NSImage* brandLogo() {
     NSImage* image = [NSImage imageWithSize:NSMakeSize(logo::imageSize, logo::imageSize)
                                     flipped:YES
-                             drawingHandler:^BOOL(NSRect destination) {
-                               return drawLogo(destination);
+                             drawingHandler:^BOOL(NSRect) {
+                               return drawLogo();
                              }];
     [image setTemplate:YES];
     return image;
