@@ -4,25 +4,8 @@
 #include "platform/macos/CFStrings.hpp"
 #include "text/Unicode.hpp"
 
-// Apple's processors are little-endian, so char32_t text is UTF-32LE in memory.
 namespace dorvane::unicode {
 namespace {
-
-std::u32string toUTF32(CFStringRef text) {
-    const CFRange whole = CFRangeMake(0, CFStringGetLength(text));
-    CFIndex size = 0;
-    CFStringGetBytes(text, whole, kCFStringEncodingUTF32LE, 0, false, nullptr, 0, &size);
-    std::u32string characters(static_cast<std::size_t>(size) / sizeof(char32_t), U'\0');
-    CFStringGetBytes(text, whole, kCFStringEncodingUTF32LE, 0, false,
-                     reinterpret_cast<UInt8*>(characters.data()), size, nullptr);
-    return characters;
-}
-
-CFRef<CFStringRef> fromUTF32(std::u32string_view text) {
-    return CFRef<CFStringRef>(CFStringCreateWithBytes(
-        kCFAllocatorDefault, reinterpret_cast<const UInt8*>(text.data()),
-        static_cast<CFIndex>(text.size() * sizeof(char32_t)), kCFStringEncodingUTF32LE, false));
-}
 
 // A NULL locale asks for the canonical, locale-independent mapping.
 std::string lowercased(CFStringRef text) {
@@ -47,7 +30,7 @@ std::optional<std::u32string> decodeUTF8(std::string_view bytes) {
 }
 
 std::string lowercased(std::u32string_view text) {
-    const CFRef<CFStringRef> string = fromUTF32(text);
+    const CFRef<CFStringRef> string = makeCFString(text);
     return string ? lowercased(string.get()) : std::string();
 }
 
