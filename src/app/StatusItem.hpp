@@ -17,7 +17,8 @@ public:
     // `onAction` runs on the main loop when the user chooses an enabled menu item.
     virtual void create(ActionHandler onAction) = 0;
 
-    // Shows `menu` in place of the previous menu and tooltip.
+    // Shows `menu` in place of the previous menu and tooltip; called only when it differs from the
+    // one shown.
     virtual void show(const MenuModel& menu) = 0;
 };
 

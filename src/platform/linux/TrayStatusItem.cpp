@@ -88,9 +88,6 @@ void TrayStatusItem::showDrawnIcon() {
 }
 
 void TrayStatusItem::show(const MenuModel& menu) {
-    if (shown_ == menu) {
-        return;
-    }
     if (hasShapeOf(menu)) {
         updateItems(menu);
     } else {

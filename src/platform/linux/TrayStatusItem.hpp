@@ -26,8 +26,8 @@ public:
 
     void create(ActionHandler onAction) override;
 
-    // Called about once a second: an unchanged model costs nothing, and a changed one is applied
-    // to the items in place, so hosts neither re-fetch the layout nor disturb an open menu.
+    // A model of the same shape is applied to the items in place, so hosts neither re-fetch the
+    // layout nor disturb an open menu.
     void show(const MenuModel& menu) override;
 
 private:
