@@ -26,6 +26,9 @@ void AppDelegate::applicationDidFinishLaunching() {
 }
 
 void AppDelegate::appActivated(const std::optional<RunningApplication>& app) {
+    if (quitting_) {
+        return;
+    }
     considerFrontmost(app ? app : workspace_.frontmostApplication());
 }
 
@@ -37,12 +40,19 @@ void AppDelegate::togglePause() {
     tick();
 }
 
+// A dialog runs a loop of its own, which would keep the process alive and the timer ticking
+// until the user dismissed it.
 void AppDelegate::quit() {
+    quitting_ = true;
     cdc_.closePort();
+    dialogs_.dismiss();
     mainLoop_.terminate();
 }
 
 void AppDelegate::perform(MenuAction action) {
+    if (quitting_) {
+        return;
+    }
     switch (action) {
         case MenuAction::openConfigurator:
             openConfigurator();
@@ -73,8 +83,13 @@ void AppDelegate::openConfigurator() {
 }
 
 void AppDelegate::importAppRules() {
+    if (choosingFile_) {
+        return;
+    }
+    choosingFile_ = true;
     const auto chosen = dialogs_.chooseFile("Import Dorvane app rules");
-    if (!chosen) {
+    choosingFile_ = false;
+    if (!chosen || quitting_) {
         return;
     }
     try {
@@ -113,6 +128,9 @@ CompanionState AppDelegate::state() const {
 }
 
 void AppDelegate::tick() {
+    if (quitting_) {
+        return;
+    }
     if (paused_) {
         rebuildMenu();
         return;
@@ -146,8 +164,15 @@ void AppDelegate::sendLayer(const std::string& slot) {
     cdc_.sendLine("LAYER " + slot);
 }
 
+// Rebuilt after every event, but shown only when it changed: a menu replaced while it is open
+// flickers or closes.
 void AppDelegate::rebuildMenu() {
-    statusItem_.show(menuModelFor(state()));
+    MenuModel menu = menuModelFor(state());
+    if (menu == shownMenu_) {
+        return;
+    }
+    statusItem_.show(menu);
+    shownMenu_ = std::move(menu);
 }
 
 }  // namespace dorvane

@@ -53,13 +53,15 @@ public:
     // Pauses, releasing the port, then opens the web configurator.
     void openConfigurator();
 
-    // Makes a file the user chooses the rules file; an error is shown and changes nothing.
+    // Makes a file the user chooses the rules file; an error is shown and changes nothing. While
+    // the chooser is open, asking again does nothing.
     void importAppRules();
 
     // Opens the rules file, writing the default rules first when there is none.
     void editAppRules();
 
-    // Closes the port, then ends the main loop.
+    // Closes the port, dismisses any open dialog, then ends the main loop. Nothing touches the port
+    // afterwards, even while a dialog's own loop is still winding down.
     void quit();
 
     // What the status menu asks for.
@@ -88,6 +90,9 @@ private:
     std::optional<std::string> lastLayer_;
     std::string frontmostName_ = noName;
     bool paused_ = false;
+    bool choosingFile_ = false;
+    bool quitting_ = false;
+    std::optional<MenuModel> shownMenu_;
 };
 
 }  // namespace dorvane

@@ -18,6 +18,10 @@ public:
 
     // One alert that shows `message`, until the user dismisses it.
     virtual void showError(const std::string& message) = 0;
+
+    // Closes the chooser or alert that is open, as if the user had cancelled it, so that quitting
+    // is not held up by a modal loop; harmless when none is open.
+    virtual void dismiss() = 0;
 };
 
 }  // namespace dorvane

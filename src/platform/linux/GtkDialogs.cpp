@@ -25,7 +25,10 @@ std::optional<std::filesystem::path> GtkDialogs::chooseFile(const std::string& t
     const GObjectPtr<GtkFileChooserNative> chooser(gtk_file_chooser_native_new(
         title.c_str(), nullptr, GTK_FILE_CHOOSER_ACTION_OPEN, nullptr, nullptr));
     gtk_file_chooser_set_select_multiple(GTK_FILE_CHOOSER(chooser.get()), FALSE);
-    if (gtk_native_dialog_run(GTK_NATIVE_DIALOG(chooser.get())) != GTK_RESPONSE_ACCEPT) {
+    chooser_ = GTK_NATIVE_DIALOG(chooser.get());
+    const int response = gtk_native_dialog_run(chooser_);
+    chooser_ = nullptr;
+    if (response != GTK_RESPONSE_ACCEPT) {
         return std::nullopt;
     }
     const GCharPtr filename(gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(chooser.get())));
@@ -42,7 +45,19 @@ void GtkDialogs::showError(const std::string& message) {
                                                    GTK_BUTTONS_OK, "%s", message.c_str()));
     gtk_window_set_title(GTK_WINDOW(alert.get()), alertTitle);
     gtk_window_set_keep_above(GTK_WINDOW(alert.get()), TRUE);
-    gtk_dialog_run(GTK_DIALOG(alert.get()));
+    alert_ = GTK_DIALOG(alert.get());
+    gtk_dialog_run(alert_);
+    alert_ = nullptr;
+}
+
+// Hiding a native dialog ends its run loop with no response; an alert gets a cancel.
+void GtkDialogs::dismiss() {
+    if (chooser_ != nullptr) {
+        gtk_native_dialog_hide(chooser_);
+    }
+    if (alert_ != nullptr) {
+        gtk_dialog_response(alert_, GTK_RESPONSE_CANCEL);
+    }
 }
 
 }  // namespace dorvane

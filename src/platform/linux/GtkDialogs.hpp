@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtk/gtk.h>
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -17,6 +19,12 @@ public:
     std::optional<std::filesystem::path> chooseFile(const std::string& title) override;
 
     void showError(const std::string& message) override;
+    void dismiss() override;
+
+private:
+    // The dialog whose loop is running, if any; each is owned by the call that runs it.
+    GtkNativeDialog* chooser_ = nullptr;
+    GtkDialog* alert_ = nullptr;
 };
 
 }  // namespace dorvane
