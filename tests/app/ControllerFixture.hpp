@@ -2,8 +2,12 @@
 
 // The controller among fakes of the desktop, with a real link over pseudo-terminals that a fake
 // registry offers as the pad while it is "plugged in".
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -85,12 +89,16 @@ public:
     std::optional<std::filesystem::path> choice;
     std::vector<std::string> chooserTitles;
     std::vector<std::string> alerts;
+    int dismissals = 0;
+    std::function<void()> whileChoosing = [] {};  // runs inside the chooser's loop
 
     std::optional<std::filesystem::path> chooseFile(const std::string& title) override {
         chooserTitles.push_back(title);
-        return choice;
+        whileChoosing();
+        return dismissals > 0 ? std::nullopt : choice;
     }
     void showError(const std::string& message) override { alerts.push_back(message); }
+    void dismiss() override { ++dismissals; }
 };
 
 inline const RunningApplication chrome{"com.google.Chrome", "Google Chrome"};
@@ -120,8 +128,41 @@ protected:
         registry.services.clear();
         pad->closeMaster();
     }
-    // Everything the pad received since the last call.
-    std::string received() { return pad->read(4096, 200ms); }
+    // Everything the pad received since the last call. A pseudo-terminal delivers its bytes a
+    // moment after write() returns, in order; a marker written behind the controller's bytes
+    // therefore arrives after all of them, and the read ends there instead of after a timeout.
+    std::string received() {
+        std::string bytes;
+        const int writer = open(pad->slavePath().c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK);
+        if (writer < 0) {
+            return bytes;  // unplugged: nothing can be on its way
+        }
+        // A pad that stopped reading leaves no room for the marker until it catches up.
+        while (write(writer, &marker, 1) != 1 && errno == EAGAIN && takeWaiting(bytes)) {
+        }
+        close(writer);
+        while (!bytes.ends_with(marker) && takeWaiting(bytes)) {
+        }
+        if (bytes.ends_with(marker)) {
+            bytes.pop_back();
+        }
+        return bytes;
+    }
+
+private:
+    static constexpr char marker = '\x1f';
+
+    // Appends what the pad has received, waiting up to five seconds for the first byte.
+    bool takeWaiting(std::string& bytes) {
+        pollfd ready{pad->masterFd(), POLLIN, 0};
+        char buffer[65536];
+        const ssize_t count =
+            poll(&ready, 1, 5000) == 1 ? ::read(pad->masterFd(), buffer, sizeof buffer) : -1;
+        if (count > 0) {
+            bytes.append(buffer, static_cast<std::size_t>(count));
+        }
+        return count > 0;
+    }
 };
 
 }  // namespace dorvane::test
