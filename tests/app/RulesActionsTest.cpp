@@ -41,12 +41,12 @@ TEST_F(RulesActionsTest, CustomizeKeysReleasesThePortBeforeOpeningTheConfigurato
 
 TEST_F(RulesActionsTest, CustomizeKeysAgainWhilePausedOpensTheConfiguratorAgain) {
     launchWithRules();
-    statusItem.choose(MenuAction::togglePause);
+    statusItem.choose(MenuAction::openConfigurator);
 
     statusItem.choose(MenuAction::openConfigurator);
 
     EXPECT_TRUE(delegate.paused());
-    EXPECT_EQ(opener.opened.size(), 1u);
+    EXPECT_EQ(opener.opened.size(), 2u);
     EXPECT_EQ(statusItem.menus.back().items[6].title, "Resume companion");
 }
 
@@ -101,14 +101,37 @@ TEST_F(RulesActionsTest, ImportedRulesDecideAtOnce) {
     EXPECT_EQ(readFile(layerMap.fileURL()), "cursor: Slack\n");
 }
 
-TEST_F(RulesActionsTest, ImportKeepingTheSlotSendsNothingButRebuildsTheMenu) {
+TEST_F(RulesActionsTest, ImportKeepingTheSlotSendsNothingButConsidersTheFrontmostApplication) {
     launchWithRules();
-    const auto rebuilds = statusItem.menus.size();
+    workspace.frontmost = RunningApplication{"com.figma.Desktop", "Figma"};  // no word of it yet
 
     importFileWith("chrome: Slack, Figma\n");
 
     EXPECT_EQ(received(), "");
-    EXPECT_GT(statusItem.menus.size(), rebuilds);
+    EXPECT_EQ(statusItem.menus.back().items[3].title, "Frontmost: Figma");
+}
+
+TEST_F(RulesActionsTest, QuitWhileChoosingDismissesTheChooserAndImportsNothing) {
+    launchWithRules();
+    dialogs.choice = folder / "chosen.txt";
+    writeFile(*dialogs.choice, "cursor: Slack\n");
+    dialogs.whileChoosing = [&] {
+        statusItem.choose(MenuAction::importAppRules);  // asked again: no second chooser
+        statusItem.choose(MenuAction::quit);
+        mainLoop.fire();  // the dialog's loop goes on until it ends
+        workspace.activate(cursor);
+    };
+    bool terminated = false;
+    mainLoop.onTerminate = [&] { terminated = true; };
+
+    statusItem.choose(MenuAction::importAppRules);
+
+    EXPECT_EQ(dialogs.chooserTitles.size(), 1u);
+    EXPECT_EQ(dialogs.dismissals, 1);
+    EXPECT_TRUE(terminated);
+    EXPECT_TRUE(pad->slaveClosed(0ms));
+    EXPECT_EQ(received(), "");
+    EXPECT_EQ(readFile(layerMap.fileURL()), loadedRules);
 }
 
 TEST_F(RulesActionsTest, ImportWhilePausedRecordsTheSlotAndSendsNothing) {

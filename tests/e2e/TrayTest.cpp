@@ -1,6 +1,7 @@
 // The companion's status item in a real tray host (xfce4-panel), read and clicked over D-Bus as
 // the host does it.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include "support/CompanionSession.hpp"
 #include "support/Eventually.hpp"
@@ -163,6 +164,28 @@ TEST_F(TrayTest, QuitClosesThePortAndExits) {
 
     EXPECT_EQ(session.companion().waitFor(5s), 0);
     EXPECT_TRUE(slaveClosed(session.pad(), 1s));
+}
+
+// A dialog runs a loop of its own; quitting must end it rather than wait for the user.
+TEST_F(TrayTest, SigtermWithTheChooserOpenReleasesThePortAndExits) {
+    ASSERT_TRUE(tray->click("Import app rules\u2026"));
+    ASSERT_TRUE(session.desktop.waitForWindow("Import Dorvane app rules"));
+
+    session.companion().signal(SIGTERM);
+
+    EXPECT_EQ(session.companion().waitFor(5s), 0);
+    EXPECT_TRUE(slaveClosed(session.pad(), 0ms));
+}
+
+TEST_F(TrayTest, QuitWithAnAlertOpenReleasesThePortAndExits) {
+    writeFile(session.rulesFile().parent_path(), "a file where the folder belongs");
+    ASSERT_TRUE(tray->click("Edit app rules\u2026"));
+    ASSERT_TRUE(session.desktop.waitForWindow("Dorvane")) << "no alert appeared";
+
+    ASSERT_TRUE(tray->click("Quit Dorvane"));
+
+    EXPECT_EQ(session.companion().waitFor(5s), 0);
+    EXPECT_TRUE(slaveClosed(session.pad(), 0ms));
 }
 
 }  // namespace
