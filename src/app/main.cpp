@@ -1,13 +1,20 @@
+#include <exception>
 #include <iostream>
 
 #include "app/Cli.hpp"
 #include "app/Companion.hpp"
 
-// With no arguments the companion runs; with any, a diagnostic command does.
+// With no arguments the companion runs; with any, a diagnostic command does. What nothing else
+// handled (a user without a home folder, say) ends in one line and exit code 1, not an abort.
 int main(int argc, char** argv) {
-    if (argc == 1) {
-        return dorvane::runCompanion();
-    }
     const std::vector<std::string> args(argv + 1, argv + argc);
-    return dorvane::runCommandLine(args, std::cout, std::cerr);
+    try {
+        if (dorvane::runsCompanion(args)) {
+            return dorvane::runCompanion();
+        }
+        return dorvane::runCommandLine(args, std::cout, std::cerr);
+    } catch (const std::exception& error) {
+        std::cerr << "dorvane: " << error.what() << '\n';
+        return 1;
+    }
 }
