@@ -91,6 +91,17 @@ TEST_F(CliTest, UsageErrorsExit2) {
     }
 }
 
+// setpriv takes on a user ID that has no entry in the password database.
+TEST_F(CliTest, NoHomeFolderIsOneLineAndExit1) {
+    const auto result =
+        runCommand({"setpriv", "--reuid=54321", "--regid=54321", "--clear-groups", "env", "-u",
+                    "HOME", "-u", "XDG_CONFIG_HOME", DORVANE_BINARY, "slot", "--name", "Slack"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err,
+              "dorvane: no home folder: HOME is not set and the password database has no entry "
+              "for this user\n");
+}
+
 TEST_F(CliTest, TheCompanionNeedsAnX11Display) {
     const auto withoutDisplay =
         runCommand({DORVANE_BINARY}, {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}});

@@ -20,7 +20,8 @@ std::filesystem::path homeFromPasswordDatabase() {
         buffer.resize(buffer.size() * 2);
     }
     if (found == nullptr || found->pw_dir == nullptr) {
-        throw std::runtime_error("The current user has no home folder.");
+        throw std::runtime_error(
+            "no home folder: HOME is not set and the password database has no entry for this user");
     }
     return found->pw_dir;
 }
