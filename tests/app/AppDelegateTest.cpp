@@ -44,9 +44,12 @@ TEST_F(AppDelegateTest, SwitchingBetweenApplicationsOfOneSlotSendsNothing) {
 
     workspace.activate(chromium);
     mainLoop.fire();
+    const auto shown = statusItem.menus.size();
+    mainLoop.fire();
 
     EXPECT_EQ(received(), "");
     EXPECT_EQ(delegate.frontmostName(), "Chrome Beta");
+    EXPECT_EQ(statusItem.menus.size(), shown) << "an unchanged menu was shown again";
 }
 
 TEST_F(AppDelegateTest, ReopeningWhileTheSlotChangedSendsLastLayerFirst) {
