@@ -27,7 +27,8 @@ private:
 };
 
 // A file that could not be read, decoded, created or written. what() is "PATH: REASON", the
-// reason being the system's own text (or that the bytes are not UTF-8).
+// reason being the system's own text, or ours: the bytes are not UTF-8, the item is not a
+// regular file, or it is too large to be a rules file.
 class FileError : public std::runtime_error {
 public:
     FileError(const std::filesystem::path& path, const std::string& reason)

@@ -21,6 +21,10 @@ constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
     throw FileError(path, std::generic_category().message(errno));
 }
 
+[[noreturn]] void throwTooLarge(const std::filesystem::path& path) {
+    throw FileError(path, "larger than 1 MiB");
+}
+
 class FileDescriptor {
 public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
@@ -29,6 +33,7 @@ public:
             ::close(fd_);
         }
     }
+    FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
 
@@ -102,11 +107,27 @@ private:
     bool committed_ = false;
 };
 
-std::string readAll(const std::filesystem::path& path) {
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0) {
+// O_NONBLOCK: opening a FIFO without a writer, or some devices, would otherwise wait for ever.
+// It changes nothing for the regular files that are then the only ones read.
+FileDescriptor openRegularFile(const std::filesystem::path& path) {
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat status {};
+    if (file.get() < 0 || ::fstat(file.get(), &status) != 0) {
         throwSystemError(path);
     }
+    if (!S_ISREG(status.st_mode)) {
+        throw FileError(path, "not a regular file");
+    }
+    if (static_cast<std::uintmax_t>(status.st_size) > maxFileSize) {
+        throwTooLarge(path);
+    }
+    return file;
+}
+
+// The size checked on opening is only a hint: the file may grow meanwhile, and some (those of
+// /proc) report none at all. So the cap holds for the bytes actually read.
+std::string readAll(const std::filesystem::path& path) {
+    const FileDescriptor file = openRegularFile(path);
     std::string bytes;
     char buffer[16384];
     for (;;) {
@@ -121,6 +142,9 @@ std::string readAll(const std::filesystem::path& path) {
             return bytes;
         }
         bytes.append(buffer, static_cast<std::size_t>(count));
+        if (bytes.size() > maxFileSize) {
+            throwTooLarge(path);
+        }
     }
 }
 

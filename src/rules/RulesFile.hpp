@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -8,11 +9,17 @@
 // The file operations behind the app rules. Each failure throws FileError.
 namespace dorvane::rulesfile {
 
+// Rules files are a few lines long; anything bigger is a mistake (a device, a log, an archive)
+// and is refused before it can exhaust memory.
+inline constexpr std::size_t maxFileSize = 1024 * 1024;
+
 // The item's modification time at the file system's own precision; nullopt when it cannot be
 // examined.
 std::optional<std::filesystem::file_time_type> modificationTime(const std::filesystem::path& path);
 
-// The whole file as text. Invalid UTF-8 is an error; a leading UTF-8 byte-order mark is dropped.
+// The whole file as text. Only a regular file of at most maxFileSize bytes is read, and nothing
+// waits for a FIFO's writer or a device. Invalid UTF-8 is an error; a leading UTF-8 byte-order
+// mark is dropped.
 std::string readTextFile(const std::filesystem::path& path);
 
 // Creates the folder and any missing parents; succeeds when it exists already.

@@ -11,6 +11,7 @@
 #include "ParserCases.hpp"
 #include "rules/LayerMap.hpp"
 #include "rules/RulesError.hpp"
+#include "rules/RulesFile.hpp"
 #include "support/TempDir.hpp"
 
 namespace dorvane {
@@ -153,6 +154,72 @@ TEST_F(RulesImportTest, ImportingTheRulesFileItselfKeepsItsText) {
     map.importRules(rulesFile);
     EXPECT_EQ(readFile(rulesFile), loadedRules);
     EXPECT_EQ(slotForName("Figma"), "slack");
+}
+
+std::string readError(const std::filesystem::path& path) {
+    try {
+        rulesfile::readTextFile(path);
+    } catch (const FileError& error) {
+        return error.what();
+    }
+    return "read";
+}
+
+// Something other than a rules file, where one is expected.
+struct NotARulesFile {
+    const char* name;
+    void (*place)(const std::filesystem::path& at);
+    std::string_view reason;
+};
+
+class NotARulesFileTest : public RulesImportTest,
+                          public testing::WithParamInterface<NotARulesFile> {};
+
+// Import and check read the chosen file; the reload behind each lookup reads the rules file. A
+// plain open() of a FIFO waits for a writer for ever, so a test that hangs here has found a fault.
+TEST_P(NotARulesFileTest, IsRefusedWithoutWaitingAndTheRulesStay) {
+    const NotARulesFile& item = GetParam();
+    loadRules();
+    item.place(source);
+    const std::string refusal = source.string() + ": " + std::string(item.reason);
+
+    EXPECT_EQ(importError(map, source), refusal);
+    EXPECT_EQ(readError(source), refusal);
+    expectRulesUnchanged();
+
+    std::filesystem::remove(rulesFile);
+    item.place(rulesFile);
+    EXPECT_EQ(slotForName("Figma"), "slack");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Items, NotARulesFileTest,
+    testing::Values(
+        NotARulesFile{"FIFO", [](const auto& at) { ASSERT_EQ(::mkfifo(at.c_str(), 0600), 0); },
+                      "not a regular file"},
+        NotARulesFile{"Folder", [](const auto& at) { std::filesystem::create_directory(at); },
+                      "not a regular file"},
+        NotARulesFile{"LinkToADevice",
+                      [](const auto& at) { std::filesystem::create_symlink("/dev/zero", at); },
+                      "not a regular file"},
+        // Valid rules, so that only the size can refuse them.
+        NotARulesFile{"HugeFile",
+                      [](const auto& at) {
+                          writeFile(at,
+                                    "chrome: Figma\n#" + std::string(rulesfile::maxFileSize, '-'));
+                      },
+                      "larger than 1 MiB"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Files under /proc report a size of 0 whatever they hold, as a file still growing understates
+// its size: only the count of bytes read can stop them.
+TEST(RulesFileReadTest, TheCapHoldsForTheBytesReadNotTheSizeReported) {
+    const std::filesystem::path listing = "/proc/kallsyms";
+    std::error_code error;
+    if (std::filesystem::file_size(listing, error) != 0 || error) {
+        GTEST_SKIP() << "needs a large file that reports a size of 0";
+    }
+    EXPECT_EQ(readError(listing), listing.string() + ": larger than 1 MiB");
 }
 
 }  // namespace
