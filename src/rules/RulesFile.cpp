@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <random>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -16,6 +17,8 @@ namespace dorvane::rulesfile {
 namespace {
 
 constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+
+constexpr int maxTemporaryNameAttempts = 100;
 
 [[noreturn]] void throwSystemError(const std::filesystem::path& path) {
     throw FileError(path, std::generic_category().message(errno));
@@ -44,67 +47,6 @@ public:
 
 private:
     int fd_;
-};
-
-// mkstemp makes a private file (0600); the rules file keeps the permissions it had, or gets
-// those of any new file.
-mode_t permissionsFor(const std::filesystem::path& target) {
-    struct stat existing {};
-    if (::stat(target.c_str(), &existing) == 0) {
-        return existing.st_mode & 07777;
-    }
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
-// A new file beside the target that replaces it on commit(), and is removed when it never does.
-// mkstemp keeps it in the target's folder, so the rename stays on one file system.
-class ReplacementFile {
-public:
-    explicit ReplacementFile(const std::filesystem::path& target)
-        : target_(target),
-          path_(target.parent_path() / ("." + target.filename().string() + ".XXXXXX")),
-          file_(::mkstemp(path_.data())) {
-        if (file_.get() < 0) {
-            throwSystemError(target_);
-        }
-        ::fchmod(file_.get(), permissionsFor(target_));
-    }
-    ~ReplacementFile() {
-        if (!committed_) {
-            ::unlink(path_.c_str());
-        }
-    }
-    ReplacementFile(const ReplacementFile&) = delete;
-    ReplacementFile& operator=(const ReplacementFile&) = delete;
-
-    void write(std::string_view text) {
-        while (!text.empty()) {
-            const ssize_t count = ::write(file_.get(), text.data(), text.size());
-            if (count < 0 && errno == EINTR) {
-                continue;
-            }
-            if (count < 0) {
-                throwSystemError(target_);
-            }
-            text.remove_prefix(static_cast<std::size_t>(count));
-        }
-    }
-
-    void commit() {
-        if (::fsync(file_.get()) != 0 || !file_.close() ||
-            ::rename(path_.c_str(), target_.c_str()) != 0) {
-            throwSystemError(target_);
-        }
-        committed_ = true;
-    }
-
-private:
-    std::filesystem::path target_;
-    std::string path_;
-    FileDescriptor file_;
-    bool committed_ = false;
 };
 
 // O_NONBLOCK: opening a FIFO without a writer, or some devices, would otherwise wait for ever.
@@ -147,6 +89,92 @@ std::string readAll(const std::filesystem::path& path) {
         }
     }
 }
+
+std::string randomSuffix() {
+    static constexpr std::string_view characters = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device source;
+    std::uniform_int_distribution<std::size_t> pick(0, characters.size() - 1);
+    std::string suffix(8, '\0');
+    for (char& character : suffix) {
+        character = characters[pick(source)];
+    }
+    return suffix;
+}
+
+struct NewFile {
+    std::string path;
+    int fd;
+};
+
+// A file of a name no one else has, beside the target so that the rename stays on one file
+// system. Mode 0666 lets the kernel apply the umask as for any new file: reading the umask would
+// mean setting it, for every thread of the process at once.
+NewFile createFileBeside(const std::filesystem::path& target) {
+    const std::string prefix =
+        (target.parent_path() / ("." + target.filename().string() + ".")).string();
+    for (int attempt = 0; attempt < maxTemporaryNameAttempts; ++attempt) {
+        std::string path = prefix + randomSuffix();
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            return {std::move(path), fd};
+        }
+        if (errno != EEXIST) {
+            break;
+        }
+    }
+    throwSystemError(target);
+}
+
+// A file that replaces the target on commit(), and is removed when it never does.
+class ReplacementFile {
+public:
+    explicit ReplacementFile(const std::filesystem::path& target)
+        : ReplacementFile(target, createFileBeside(target)) {}
+    ~ReplacementFile() {
+        if (!committed_) {
+            ::unlink(path_.c_str());
+        }
+    }
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+    void write(std::string_view text) {
+        while (!text.empty()) {
+            const ssize_t count = ::write(file_.get(), text.data(), text.size());
+            if (count < 0 && errno == EINTR) {
+                continue;
+            }
+            if (count < 0) {
+                throwSystemError(target_);
+            }
+            text.remove_prefix(static_cast<std::size_t>(count));
+        }
+    }
+
+    void commit() {
+        if (!keepTargetsPermissions() || ::fsync(file_.get()) != 0 || !file_.close() ||
+            ::rename(path_.c_str(), target_.c_str()) != 0) {
+            throwSystemError(target_);
+        }
+        committed_ = true;
+    }
+
+private:
+    ReplacementFile(const std::filesystem::path& target, NewFile file)
+        : target_(target), path_(std::move(file.path)), file_(file.fd) {}
+
+    // The user may have narrowed or widened them on purpose; a new file keeps what it got.
+    bool keepTargetsPermissions() {
+        struct stat existing {};
+        return ::stat(target_.c_str(), &existing) != 0 ||
+               ::fchmod(file_.get(), existing.st_mode & 07777) == 0;
+    }
+
+    std::filesystem::path target_;
+    std::string path_;
+    FileDescriptor file_;
+    bool committed_ = false;
+};
 
 }  // namespace
 

@@ -136,17 +136,18 @@ TEST_F(RulesImportTest, ReplacesTheRulesAtOnceAndTheNextLookupRereadsOnce) {
     EXPECT_EQ(slotForName("Arc"), "cursor");
 }
 
-// The temporary file is private; the rules file must not become so.
-TEST_F(RulesImportTest, NewFileGetsUsualPermissionsAndAnExistingOneKeepsItsOwn) {
+// A new file gets what the umask leaves, and the umask is as it was. An existing file keeps its
+// permissions, even those the umask would take away.
+TEST_F(RulesImportTest, NewFileGetsWhatTheUmaskLeavesAndAnExistingOneKeepsItsOwn) {
     writeFile(source, "chrome: Arc");
-    const mode_t mask = umask(022);
+    const mode_t mask = umask(027);
     map.importRules(source);
-    EXPECT_EQ(std::filesystem::status(rulesFile).permissions(), std::filesystem::perms(0644));
-
-    std::filesystem::permissions(rulesFile, std::filesystem::perms(0640));
-    map.importRules(source);
-    umask(mask);
     EXPECT_EQ(std::filesystem::status(rulesFile).permissions(), std::filesystem::perms(0640));
+
+    std::filesystem::permissions(rulesFile, std::filesystem::perms(0604));
+    map.importRules(source);
+    EXPECT_EQ(umask(mask), mode_t{027});
+    EXPECT_EQ(std::filesystem::status(rulesFile).permissions(), std::filesystem::perms(0604));
 }
 
 TEST_F(RulesImportTest, ImportingTheRulesFileItselfKeepsItsText) {
