@@ -119,7 +119,6 @@ void AppDelegate::editAppRules() {
 }
 
 void AppDelegate::writeDefaultRules() {
-    rulesfile::createFolder(layerMap_.fileURL().parent_path());
     rulesfile::writeFileAtomically(layerMap_.fileURL(), defaultRulesText);
 }
 

@@ -95,7 +95,6 @@ std::optional<std::string> LayerMap::layerFor(const RunningApplication& app) {
 void LayerMap::importRules(const std::filesystem::path& source) {
     const std::string text = rulesfile::readTextFile(source);
     Rules rules = parse(text);
-    rulesfile::createFolder(fileURL_.parent_path());
     rulesfile::writeFileAtomically(fileURL_, text);
     custom_ = std::move(rules);
     stamp_.reset();

@@ -18,6 +18,9 @@ namespace {
 
 constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
 
+// As many as Linux follows itself before giving up with ELOOP.
+constexpr int maxSymbolicLinks = 40;
+
 constexpr int maxTemporaryNameAttempts = 100;
 
 [[noreturn]] void throwSystemError(const std::filesystem::path& path) {
@@ -87,6 +90,33 @@ std::string readAll(const std::filesystem::path& path) {
         if (bytes.size() > maxFileSize) {
             throwTooLarge(path);
         }
+    }
+}
+
+// Where a write through `path` must land for a symbolic link there to stay one: the end of its
+// chain of links, which need not exist yet. A relative link leads from the link's own folder.
+std::filesystem::path finalTarget(std::filesystem::path path) {
+    for (int followed = 0; followed <= maxSymbolicLinks; ++followed) {
+        struct stat status {};
+        if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
+            return path;
+        }
+        std::error_code error;
+        const auto target = std::filesystem::read_symlink(path, error);
+        if (error) {
+            throw FileError(path, error.message());
+        }
+        path = path.parent_path() / target;
+    }
+    errno = ELOOP;
+    throwSystemError(path);
+}
+
+void createFolder(const std::filesystem::path& folder) {
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error) {
+        throw FileError(folder, error.message());
     }
 }
 
@@ -198,16 +228,10 @@ std::string readTextFile(const std::filesystem::path& path) {
     return text;
 }
 
-void createFolder(const std::filesystem::path& folder) {
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    if (error) {
-        throw FileError(folder, error.message());
-    }
-}
-
 void writeFileAtomically(const std::filesystem::path& path, std::string_view text) {
-    ReplacementFile replacement(path);
+    const std::filesystem::path target = finalTarget(path);
+    createFolder(target.parent_path());
+    ReplacementFile replacement(target);
     replacement.write(text);
     replacement.commit();
 }

@@ -22,12 +22,10 @@ std::optional<std::filesystem::file_time_type> modificationTime(const std::files
 // mark is dropped.
 std::string readTextFile(const std::filesystem::path& path);
 
-// Creates the folder and any missing parents; succeeds when it exists already.
-void createFolder(const std::filesystem::path& folder);
-
 // Replaces the file whole or leaves it as it was: the text goes to a new file in the same folder,
-// is synced to disk, and is then renamed over the target. A file that existed keeps its
-// permissions; a new one gets those the umask leaves.
+// is synced to disk, and is then renamed over the target. A symbolic link at `path` stays one:
+// the file at the end of its chain is replaced, in that file's own folder, which is created when
+// missing. A file that existed keeps its permissions; a new one gets those the umask leaves.
 void writeFileAtomically(const std::filesystem::path& path, std::string_view text);
 
 }  // namespace dorvane::rulesfile

@@ -173,6 +173,18 @@ TEST_F(RulesActionsTest, EditOpensAnExistingFileUntouchedEvenWhenItDoesNotParse)
     }
 }
 
+// A dotfile manager's link, its file not made yet: the link must stay one and lead to the rules.
+TEST_F(RulesActionsTest, EditThroughADanglingLinkWritesTheDefaultRulesWhereItLeads) {
+    const auto target = folder / "repository/apps.txt";
+    std::filesystem::create_symlink(target, layerMap.fileURL());
+
+    delegate.editAppRules();
+
+    EXPECT_TRUE(std::filesystem::is_symlink(layerMap.fileURL()));
+    EXPECT_EQ(readFile(target), AppDelegate::defaultRulesText);
+    EXPECT_EQ(opener.opened, std::vector<std::string>{layerMap.fileURL()});
+}
+
 TEST_F(RulesActionsTest, EditWhereAPlainFileStandsForTheFolderShowsTheErrorAndOpensNothing) {
     writeFile(folder / "dorvane", "a file, not a folder");
     LayerMap blocked{folder / "dorvane/apps.txt"};

@@ -157,6 +157,33 @@ TEST_F(RulesImportTest, ImportingTheRulesFileItselfKeepsItsText) {
     EXPECT_EQ(slotForName("Figma"), "slack");
 }
 
+// Dotfile managers link the rules file into a repository; a write must not replace the link.
+TEST_F(RulesImportTest, WritesToTheEndOfAChainOfLinksAndKeepsThem) {
+    const auto stage = folder.path() / "stage" / "apps.txt";
+    const auto target = folder.path() / "repository" / "rules" / "apps.txt";
+    std::filesystem::create_directories(rulesFile.parent_path());
+    std::filesystem::create_directories(stage.parent_path());
+    std::filesystem::create_symlink("../stage/apps.txt", rulesFile);
+    std::filesystem::create_symlink(target, stage);
+    EXPECT_EQ(slotForName("Cursor"), "cursor");
+
+    writeFile(source, loadedRules);
+    map.importRules(source);
+
+    EXPECT_TRUE(std::filesystem::is_symlink(rulesFile));
+    EXPECT_TRUE(std::filesystem::is_symlink(stage));
+    EXPECT_EQ(readFile(target), loadedRules);
+    EXPECT_EQ(slotForName("Figma"), "slack");
+    EXPECT_EQ(slotForName("Cursor"), std::nullopt);
+}
+
+TEST_F(RulesImportTest, RefusesALoopOfLinks) {
+    std::filesystem::create_directories(rulesFile.parent_path());
+    std::filesystem::create_symlink("apps.txt", rulesFile);
+    writeFile(source, loadedRules);
+    EXPECT_EQ(importError(map, source), rulesFile.string() + ": Too many levels of symbolic links");
+}
+
 std::string readError(const std::filesystem::path& path) {
     try {
         rulesfile::readTextFile(path);
