@@ -101,19 +101,21 @@ void LayerMap::importRules(const std::filesystem::path& source) {
 }
 
 // Fails silently: a file that cannot be read or parsed leaves the rules loaded before in force.
+// Anything but a regular file is not even opened: this runs every second, and opening a FIFO
+// wakes its writer, and opening a terminal sets its modem lines.
 void LayerMap::reload() {
-    const auto modified = rulesfile::modificationTime(fileURL_);
-    if (!modified) {
+    const auto stamp = rulesfile::fileStamp(fileURL_);
+    if (!stamp) {
         custom_.reset();
         stamp_.reset();
         return;
     }
-    if (stamp_ == modified) {
+    if (stamp_ == stamp || !stamp->regularFile) {
         return;
     }
     try {
         custom_ = parse(rulesfile::readTextFile(fileURL_));
-        stamp_ = modified;
+        stamp_ = stamp;
     } catch (const FileError&) {
     } catch (const RulesError&) {
     }

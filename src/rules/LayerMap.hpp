@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "rules/RulesFile.hpp"
 #include "rules/RunningApplication.hpp"
 
 namespace dorvane {
@@ -31,7 +32,7 @@ public:
     static Rules parse(std::string_view text);
 
     // The slot for the application, or none when no rule matches. Reloads the rules file
-    // first when its modification time changed.
+    // first when it changed.
     std::optional<std::string> layerFor(const RunningApplication& app);
 
     // Makes the file at `source` the rules file and puts its rules in force. Throws FileError or
@@ -43,7 +44,7 @@ private:
 
     std::filesystem::path fileURL_;
     std::optional<Rules> custom_;
-    std::optional<std::filesystem::file_time_type> stamp_;
+    std::optional<rulesfile::FileStamp> stamp_;
 };
 
 }  // namespace dorvane

@@ -31,6 +31,23 @@ constexpr int maxTemporaryNameAttempts = 100;
     throw FileError(path, "larger than 1 MiB");
 }
 
+// The one place where the platforms name stat's times differently.
+FileStamp stampOf(const struct stat& status) {
+#ifdef __APPLE__
+    const timespec& modified = status.st_mtimespec;
+    const timespec& changed = status.st_ctimespec;
+#else
+    const timespec& modified = status.st_mtim;
+    const timespec& changed = status.st_ctim;
+#endif
+    return {.modified = {modified.tv_sec, modified.tv_nsec},
+            .statusChanged = {changed.tv_sec, changed.tv_nsec},
+            .size = static_cast<std::uintmax_t>(status.st_size),
+            .device = static_cast<std::uintmax_t>(status.st_dev),
+            .inode = static_cast<std::uintmax_t>(status.st_ino),
+            .regularFile = S_ISREG(status.st_mode)};
+}
+
 class FileDescriptor {
 public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
@@ -208,13 +225,12 @@ private:
 
 }  // namespace
 
-std::optional<std::filesystem::file_time_type> modificationTime(const std::filesystem::path& path) {
-    std::error_code error;
-    const auto time = std::filesystem::last_write_time(path, error);
-    if (error) {
+std::optional<FileStamp> fileStamp(const std::filesystem::path& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
         return std::nullopt;
     }
-    return time;
+    return stampOf(status);
 }
 
 std::string readTextFile(const std::filesystem::path& path) {

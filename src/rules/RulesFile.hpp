@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -13,9 +14,30 @@ namespace dorvane::rulesfile {
 // and is refused before it can exhaust memory.
 inline constexpr std::size_t maxFileSize = 1024 * 1024;
 
-// The item's modification time at the file system's own precision; nullopt when it cannot be
-// examined.
-std::optional<std::filesystem::file_time_type> modificationTime(const std::filesystem::path& path);
+struct FileTime {
+    std::int64_t seconds = 0;
+    long nanoseconds = 0;
+
+    auto operator<=>(const FileTime&) const = default;
+};
+
+// One version of a file, as one stat() that follows links sees it. The modification time alone
+// misses a restore that keeps it (cp -p, rsync -t), which still changes the status-change time,
+// and a rename of another file over this one, which changes the inode.
+struct FileStamp {
+    FileTime modified;
+    FileTime statusChanged;
+    std::uintmax_t size = 0;
+    std::uintmax_t device = 0;
+    std::uintmax_t inode = 0;
+    bool regularFile = false;
+
+    bool operator==(const FileStamp&) const = default;
+};
+
+// The stamp of whatever the path leads to; nullopt when it cannot be examined, which includes a
+// dangling link.
+std::optional<FileStamp> fileStamp(const std::filesystem::path& path);
 
 // The whole file as text. Only a regular file of at most maxFileSize bytes is read, and nothing
 // waits for a FIFO's writer or a device. Invalid UTF-8 is an error; a leading UTF-8 byte-order

@@ -86,16 +86,39 @@ TEST_F(LayerMapTest, IdentifierSlotWinsOverNameSlot) {
     EXPECT_EQ(slotFor("com.example.other", "EXAMPLE"), "cursor");
 }
 
-TEST_F(LayerMapTest, ReloadsOnlyWhenTheModificationTimeChanges) {
-    edit("slack: Figma", 1000, 500);
-    EXPECT_EQ(slotFor(std::nullopt, "Figma"), "slack");
+// Each replaces the rules file's text with another of the same size and modification time, as
+// a restore with cp -p or rsync -t may.
+struct SameTimeChange {
+    const char* name;
+    void (*replace)(const std::filesystem::path& file, std::string_view text);
+};
 
-    edit("chrome: Figma", 1000, 500);
-    EXPECT_EQ(slotFor(std::nullopt, "Figma"), "slack");
+class SameTimeChangeTest : public LayerMapTest,
+                           public testing::WithParamInterface<SameTimeChange> {};
 
-    setModificationTime(rulesFile, 1000, 501);
+TEST_P(SameTimeChangeTest, IsPickedUp) {
+    edit("cursor: Figma", 1000, 500);
+    EXPECT_EQ(slotFor(std::nullopt, "Figma"), "cursor");
+
+    GetParam().replace(rulesFile, "chrome: Figma");
+    setModificationTime(rulesFile, 1000, 500);
     EXPECT_EQ(slotFor(std::nullopt, "Figma"), "chrome");
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Restores, SameTimeChangeTest,
+    testing::Values(SameTimeChange{"InPlace",
+                                   [](const auto& file, std::string_view text) {
+                                       test::waitForALaterStatusChangeTime(file);
+                                       writeFile(file, text);
+                                   }},
+                    SameTimeChange{"RenameOfAnotherFileOverIt",
+                                   [](const auto& file, std::string_view text) {
+                                       const auto other = file.parent_path() / "restored";
+                                       writeFile(other, text);
+                                       std::filesystem::rename(other, file);
+                                   }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(LayerMapTest, BrokenEditKeepsTheRulesLoadedBefore) {
     edit("slack: Figma", 1000);

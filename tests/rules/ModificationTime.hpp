@@ -3,9 +3,14 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <stdexcept>
+
+#include "rules/RulesFile.hpp"
+#include "support/Eventually.hpp"
+#include "support/TempDir.hpp"
 
 namespace dorvane::test {
 
@@ -15,6 +20,25 @@ inline void setModificationTime(const std::filesystem::path& path, std::time_t s
     const timespec times[2] = {{seconds, nanoseconds}, {seconds, nanoseconds}};
     if (::utimensat(AT_FDCWD, path.c_str(), times, 0) != 0) {
         throw std::runtime_error("utimensat failed on " + path.string());
+    }
+}
+
+// The status-change time cannot be set, and file systems take it from a coarse clock (a tick of
+// a few milliseconds on Linux), so two changes in quick succession may share it. Waits until a
+// change made now gets a later one than the file's last change.
+inline void waitForALaterStatusChangeTime(const std::filesystem::path& path) {
+    const auto last = rulesfile::fileStamp(path).value().statusChanged;
+    const auto probe = path.parent_path() / ".probe";
+    const bool later = eventually(
+        [&] {
+            std::filesystem::remove(probe);
+            writeFile(probe, "");
+            return rulesfile::fileStamp(probe).value().statusChanged > last;
+        },
+        std::chrono::seconds(5));
+    std::filesystem::remove(probe);
+    if (!later) {
+        throw std::runtime_error("the status-change clock did not move");
     }
 }
 
