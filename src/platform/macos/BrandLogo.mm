@@ -10,11 +10,14 @@ NSPoint pointAt(logo::Point point) {
 }
 
 // Draws in the flipped 80-unit design square, whatever the destination: every drawing is the same.
+// A template image keeps only the alpha of what is drawn, so the colour is opaque: a translucent
+// one such as labelColor would make the logo fainter than its neighbours and darker where the
+// dot overlaps the arch. The menu bar's tint gives the colour that is seen.
 BOOL drawLogo() {
     NSAffineTransform* transform = [[NSAffineTransform alloc] init];
     [transform scaleBy:logo::scale];
     [transform concat];
-    [[NSColor labelColor] set];
+    [[NSColor blackColor] set];
 
     NSBezierPath* arch = [[NSBezierPath alloc] init];
     arch.lineWidth = logo::archLineWidth;
