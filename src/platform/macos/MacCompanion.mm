@@ -14,8 +14,27 @@
 namespace dorvane {
 namespace {
 
-// The companion with its platform services, all alive for the whole run.
+// Keeps App Nap away while it lives. A windowless agent application is a candidate for napping,
+// and then the one-second timer may fire many seconds late, and with it the layer switches.
+class NapPrevention {
+public:
+    explicit NapPrevention(NSString* reason)
+        : activity_([[NSProcessInfo processInfo]
+              beginActivityWithOptions:NSActivityUserInitiatedAllowingIdleSystemSleep
+                                reason:reason]) {}
+    ~NapPrevention() { [[NSProcessInfo processInfo] endActivity:activity_]; }
+
+    NapPrevention(const NapPrevention&) = delete;
+    NapPrevention& operator=(const NapPrevention&) = delete;
+
+private:
+    id<NSObject> activity_;
+};
+
+// The companion with its platform services, all alive for the whole run. The activity is held
+// for the whole run too: nothing but the timer notices a pad plugged in or a rules file saved.
 struct MacCompanion {
+    NapPrevention awake{@"Switches the pad's layer as applications come to the front"};
     IOKitRegistry registry;
     CocoaWorkspace workspace;
     StatusBarItem statusItem;
