@@ -1,5 +1,13 @@
 // For the Linux syntax check of the macOS shell only, never for the real build: the AppKit and
 // Foundation declarations that GNUstep lacks, with Apple's signatures, added to GNUstep's classes.
+
+// GNUstep makes every NSMenuDelegate method required, Apple none: GNUstep's protocol is moved
+// aside under another name so that Apple's can be declared below. This must come before anything
+// that imports NSMenu.h.
+#define NSMenuDelegate GSMenuDelegate
+#import <AppKit/NSMenu.h>
+#undef NSMenuDelegate
+
 #import <AppKit/NSApplication.h>
 #import <AppKit/NSBezierPath.h>
 #import <AppKit/NSImage.h>
@@ -36,6 +44,12 @@
 
 @interface NSApplication (AppleCompat)
 - (BOOL)setActivationPolicy:(NSApplicationActivationPolicy)activationPolicy;
+@end
+
+@protocol NSMenuDelegate <NSObject>
+@optional
+- (void)menuWillOpen:(NSMenu*)menu;
+- (void)menuDidClose:(NSMenu*)menu;
 @end
 
 @interface NSFileManager (AppleCompat)

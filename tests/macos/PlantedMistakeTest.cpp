@@ -80,6 +80,8 @@ INSTANTIATE_TEST_SUITE_P(
         Mistake{"SelectorTypo", "StatusBarItem.mm",
                 "statusItemWithLength:", "statusItemWithLenght:"},
         Mistake{"WrongBlockSignature", "BrandLogo.mm", "^BOOL(NSRect)", "^BOOL(NSSize)"},
+        Mistake{"WrongDelegateMethodSignature", "StatusBarItem.mm", "menuDidClose:(NSMenu*)",
+                "menuDidClose:(NSMenuItem*)"},
         Mistake{"CastWithoutBridgeUnderARC", "CocoaMainLoop.mm", "weakTicker = ticker_;",
                 "weakTicker = (DVTicker*)(void*)ticker_;"},
         Mistake{"WrongObjectiveCArgumentType", "CocoaDialogs.mm", "alertWithError:error",

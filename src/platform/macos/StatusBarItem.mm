@@ -46,6 +46,49 @@
 
 @end
 
+// The delegate of every menu the item shows: reports when the menu opens and closes.
+@interface DVMenuWatcher : NSObject <NSMenuDelegate>
+- (instancetype)initWithOpened:(std::function<void()>)opened closed:(std::function<void()>)closed;
+@end
+
+@implementation DVMenuWatcher {
+    std::function<void()> _opened;
+    std::function<void()> _closed;
+}
+
+- (instancetype)initWithOpened:(std::function<void()>)opened closed:(std::function<void()>)closed {
+    if ((self = [super init])) {
+        _opened = std::move(opened);
+        _closed = std::move(closed);
+    }
+    return self;
+}
+
+- (void)reportClosed {
+    _closed();
+}
+
+// A close still waiting to be reported is dropped: the menu is open again.
+- (void)menuWillOpen:(NSMenu*)menu {
+    (void)menu;
+    [NSObject cancelPreviousPerformRequestsWithTarget:self
+                                             selector:@selector(reportClosed)
+                                               object:nil];
+    _opened();
+}
+
+// The menu must not change inside menuDidClose:, and the chosen item's action may not have been
+// sent yet: the close is reported on the run loop's next pass, whatever mode it runs in.
+- (void)menuDidClose:(NSMenu*)menu {
+    (void)menu;
+    [self performSelector:@selector(reportClosed)
+               withObject:nil
+               afterDelay:0
+                  inModes:@[ NSRunLoopCommonModes ]];
+}
+
+@end
+
 namespace dorvane {
 namespace {
 
@@ -83,9 +126,16 @@ NSMenuItem* menuItemFor(const MenuItem& item, DVMenuTarget* target) {
 
 }  // namespace
 
+// A close reported after this object is gone would reach a dead `this`.
+StatusBarItem::~StatusBarItem() {
+    [NSObject cancelPreviousPerformRequestsWithTarget:watcher_];
+}
+
 // A status item without a button (none is known today) keeps no image and no tooltip.
 void StatusBarItem::create(ActionHandler onAction) {
     target_ = [[DVMenuTarget alloc] initWithHandler:std::move(onAction)];
+    watcher_ = [[DVMenuWatcher alloc] initWithOpened:[this] { hold_.opened(); }
+        closed:[this] { showHeldModel(); }];
     item_ = [[NSStatusBar systemStatusBar] statusItemWithLength:NSVariableStatusItemLength];
     if (NSStatusBarButton* button = item_.button) {
         button.image = brandLogo();
@@ -93,12 +143,26 @@ void StatusBarItem::create(ActionHandler onAction) {
     }
 }
 
-// The menu being shown is never edited: the new one is used from the next opening on.
+// Replacing the menu that is open would dismiss it or leave it tracking a menu the item no longer
+// owns, so a model that comes meanwhile waits for the menu to close.
 void StatusBarItem::show(const MenuModel& model) {
+    if (!hold_.holdBack(model)) {
+        apply(model);
+    }
+}
+
+void StatusBarItem::showHeldModel() {
+    if (const auto held = hold_.closed()) {
+        apply(*held);
+    }
+}
+
+void StatusBarItem::apply(const MenuModel& model) {
     NSMenu* menu = [[NSMenu alloc] init];
     for (const MenuItem& item : model.items) {
         [menu addItem:menuItemFor(item, target_)];
     }
+    menu.delegate = watcher_;
     item_.menu = menu;
     item_.button.toolTip = toNSString(model.tooltip);
 }
