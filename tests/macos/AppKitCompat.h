@@ -44,6 +44,7 @@
 
 @interface NSApplication (AppleCompat)
 - (BOOL)setActivationPolicy:(NSApplicationActivationPolicy)activationPolicy;
+- (void)activate;  // macOS 14
 @end
 
 @protocol NSMenuDelegate <NSObject>

@@ -6,12 +6,26 @@
 #include "rules/RulesError.hpp"
 
 namespace dorvane {
+namespace {
 
-// An accessory application is not brought forward by its own panel, so it is activated first.
+// An accessory application is not brought forward by its own panels. Since macOS 14 the old call
+// is deprecated and its flag ignored.
+void bringForward() {
+    if (@available(macOS 14, *)) {
+        [NSApp activate];
+    } else {
+        [NSApp activateIgnoringOtherApps:YES];
+    }
+}
+
+}  // namespace
+
+// Open panels have shown no title since OS X 10.11, so the title goes into the message as well.
 std::optional<std::filesystem::path> CocoaDialogs::chooseFile(const std::string& title) {
-    [NSApp activateIgnoringOtherApps:YES];
+    bringForward();
     NSOpenPanel* panel = [NSOpenPanel openPanel];
     panel.title = toNSString(title);
+    panel.message = toNSString(title);
     panel.canChooseDirectories = NO;
     panel.allowsMultipleSelection = NO;
     if ([panel runModal] != NSModalResponseOK || panel.URL == nil) {
@@ -25,7 +39,7 @@ void CocoaDialogs::showError(const std::string& message) {
     NSError* error = [NSError errorWithDomain:toNSString(RulesError::domain)
                                          code:RulesError::code
                                      userInfo:@{NSLocalizedDescriptionKey : toNSString(message)}];
-    [NSApp activateIgnoringOtherApps:YES];
+    bringForward();
     [[NSAlert alertWithError:error] runModal];
 }
 
