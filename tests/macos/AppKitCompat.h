@@ -15,6 +15,7 @@
 #import <AppKit/NSRunningApplication.h>
 #import <AppKit/NSStatusBarButton.h>
 #import <AppKit/NSStatusItem.h>
+#import <AppKit/NSWindow.h>
 #import <AppKit/NSWorkspace.h>
 #import <Foundation/NSFileManager.h>
 
@@ -45,6 +46,10 @@
 @interface NSApplication (AppleCompat)
 - (BOOL)setActivationPolicy:(NSApplicationActivationPolicy)activationPolicy;
 - (void)activate;  // macOS 14
+@end
+
+@interface NSWindow (AppleCompat)
+@property BOOL preventsApplicationTerminationWhenModal;
 @end
 
 @protocol NSMenuDelegate <NSObject>

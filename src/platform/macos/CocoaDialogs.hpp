@@ -9,6 +9,7 @@ class CocoaDialogs final : public Dialogs {
 public:
     std::optional<std::filesystem::path> chooseFile(const std::string& title) override;
     void showError(const std::string& message) override;
+    void dismiss() override;
 };
 
 }  // namespace dorvane

@@ -43,4 +43,17 @@ void CocoaDialogs::showError(const std::string& message) {
     [[NSAlert alertWithError:error] runModal];
 }
 
+// The panel's and the alert's runModal both return once their loop is aborted, the panel with a
+// result that reads as a cancel. What abortModal does with no modal loop is not documented, hence
+// the test. A modal window normally refuses termination, and the terminate: that follows comes
+// before the aborted loop has unwound, so the window is told not to refuse it.
+void CocoaDialogs::dismiss() {
+    NSWindow* modal = NSApp.modalWindow;
+    if (modal == nil) {
+        return;
+    }
+    modal.preventsApplicationTerminationWhenModal = NO;
+    [NSApp abortModal];
+}
+
 }  // namespace dorvane
