@@ -21,6 +21,7 @@ testing::Environment* const desktopEntries = testing::AddGlobalTestEnvironment(n
     {"org.example.Sandboxed", "Sandboxed", ""},
     {"editor", "Editor", ""},
     {"code", "Code", "Editor"},
+    {"caf\xe9", "Caf\xc3\xa9", "Cafe"},  // a file name in Latin-1
 }));
 
 struct IdentityCase {
@@ -54,6 +55,7 @@ const IdentityCase identityCases[] = {
      {"google-chrome", "Google Chrome"}},
     {"IdEqualsInstanceIgnoringCase", {{}, {}, "CURSOR", "Electron"}, {"cursor", "Cursor"}},
     {"StartupWmClassBeatsIdMatch", {{}, {}, "editor", "Editor"}, {"code", "Code"}},
+    {"FileNameIsMadeUtf8", {{}, {}, "cafe", "Cafe"}, {"caf\xef\xbf\xbd", "Caf\xc3\xa9"}},
     {"NoEntryNamesTheClass", {{}, {}, "xterm", "XTerm"}, {"XTerm", "XTerm"}},
     {"NoWmClassNamesNothing", {}, {}},
 };

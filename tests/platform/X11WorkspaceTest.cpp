@@ -5,7 +5,9 @@
 #include <stdlib.h>
 
 #include <chrono>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "DesktopEntries.hpp"
@@ -16,6 +18,7 @@ namespace dorvane {
 namespace {
 
 using namespace std::chrono_literals;
+using namespace std::string_literals;
 using test::DesktopEntries;
 using test::eventually;
 using test::XDesktop;
@@ -39,24 +42,61 @@ void iterateMainContext() {
     }
 }
 
-// Writes _NET_ACTIVE_WINDOW on the root window itself, as the window manager would, each value in
-// turn; returns once the server has applied them.
-void setActiveWindowProperty(const std::string& display, const std::vector<xcb_window_t>& values) {
-    XcbConnection connection(xcb_connect(display.c_str(), nullptr));
-    ASSERT_EQ(xcb_connection_has_error(connection.get()), 0);
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection.get())).data->root;
-    const std::string name = "_NET_ACTIVE_WINDOW";
-    XcbReply<xcb_intern_atom_reply_t> atom(xcb_intern_atom_reply(
-        connection.get(), xcb_intern_atom(connection.get(), 0, name.size(), name.c_str()),
-        nullptr));
-    ASSERT_TRUE(atom);
-    for (const xcb_window_t value : values) {
-        xcb_change_property(connection.get(), XCB_PROP_MODE_REPLACE, root, atom->atom,
-                            XCB_ATOM_WINDOW, 32, 1, &value);
+// An X client of the test's own, for windows that no ready-made program makes. Its windows stay
+// unmapped, so the window manager leaves them alone. Each call returns once the server has
+// applied it.
+class TestClient {
+public:
+    explicit TestClient(const std::string& display)
+        : connection_(xcb_connect(display.c_str(), nullptr)) {
+        if (xcb_connection_has_error(connection_.get())) {
+            throw std::runtime_error("cannot connect to " + display);
+        }
+        root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_.get())).data->root;
     }
-    XcbReply<xcb_get_input_focus_reply_t> sync(xcb_get_input_focus_reply(
-        connection.get(), xcb_get_input_focus(connection.get()), nullptr));
-}
+
+    xcb_window_t newWindowId() { return xcb_generate_id(connection_.get()); }
+
+    // `wmClass` is the property's raw bytes, of type `wmClassType` (STRING or UTF8_STRING).
+    void createWindow(xcb_window_t window, const std::string& wmClassType,
+                      std::string_view wmClass) {
+        xcb_create_window(connection_.get(), 0, window, root_, 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+        changeProperty(window, "WM_CLASS", atom(wmClassType), 8, wmClass.data(), wmClass.size());
+        sync();
+    }
+
+    // Writes _NET_ACTIVE_WINDOW as the window manager would, each value in turn.
+    void setActiveWindow(const std::vector<xcb_window_t>& values) {
+        for (const xcb_window_t value : values) {
+            changeProperty(root_, "_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW, 32, &value, 1);
+        }
+        sync();
+    }
+
+private:
+    xcb_atom_t atom(const std::string& name) {
+        XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
+            connection_.get(),
+            xcb_intern_atom(connection_.get(), 0, static_cast<uint16_t>(name.size()), name.data()),
+            nullptr));
+        return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    }
+
+    void changeProperty(xcb_window_t window, const std::string& name, xcb_atom_t type,
+                        uint8_t format, const void* data, std::size_t count) {
+        xcb_change_property(connection_.get(), XCB_PROP_MODE_REPLACE, window, atom(name), type,
+                            format, static_cast<uint32_t>(count), data);
+    }
+
+    void sync() {
+        XcbReply<xcb_get_input_focus_reply_t> reply(xcb_get_input_focus_reply(
+            connection_.get(), xcb_get_input_focus(connection_.get()), nullptr));
+    }
+
+    XcbConnection connection_;
+    xcb_window_t root_ = XCB_WINDOW_NONE;
+};
 
 class X11WorkspaceTest : public testing::Test {
 protected:
@@ -67,6 +107,7 @@ protected:
         unlistedWindow_ = desktop_->startClient("Unlisted", "unlistedwin");
         // Settles focus, which openbox gives each new window as it maps it.
         desktop_->activate(unlistedWindow_);
+        client_ = std::make_unique<TestClient>(desktop_->display());
         setenv("DISPLAY", desktop_->display().c_str(), 1);
         workspace_ = X11Workspace::open();
         ASSERT_NE(workspace_, nullptr);
@@ -89,6 +130,15 @@ protected:
             eventTimeout);
     }
 
+    bool iterateUntilDelivering(const RunningApplication& application) {
+        return eventually(
+            [&] {
+                iterateMainContext();
+                return !delivered_.empty() && delivered_.back() == application;
+            },
+            eventTimeout);
+    }
+
     // Iterating after a round trip on the workspace's connection handles every event the server
     // sent before the reply, so changes made before this call have been seen afterwards.
     void iterateUntilSeen() {
@@ -97,6 +147,7 @@ protected:
     }
 
     std::unique_ptr<XDesktop> desktop_;
+    std::unique_ptr<TestClient> client_;
     XDesktop::WindowId slackWindow_ = 0;
     XDesktop::WindowId chromeWindow_ = 0;
     XDesktop::WindowId unlistedWindow_ = 0;
@@ -112,12 +163,7 @@ TEST_F(X11WorkspaceTest, ActivationDeliversTheActivatedApplication) {
     for (const auto& [window, application] : switches) {
         delivered_.clear();
         desktop_->activate(window);
-        ASSERT_TRUE(eventually(
-            [&] {
-                iterateMainContext();
-                return !delivered_.empty() && delivered_.back() == application;
-            },
-            eventTimeout))
+        ASSERT_TRUE(iterateUntilDelivering(application))
             << "activating " << *application.bundleIdentifier;
         EXPECT_EQ(workspace_->frontmostApplication(), application);
         // openbox clears the active window before naming the next one; no delivery may lack a name.
@@ -128,21 +174,39 @@ TEST_F(X11WorkspaceTest, ActivationDeliversTheActivatedApplication) {
 }
 
 TEST_F(X11WorkspaceTest, NoActiveWindowIsNeitherDeliveredNorFrontmost) {
-    setActiveWindowProperty(desktop_->display(), {XCB_WINDOW_NONE});
+    client_->setActiveWindow({XCB_WINDOW_NONE});
     iterateUntilSeen();
     EXPECT_TRUE(delivered_.empty());
     EXPECT_EQ(workspace_->frontmostApplication(), std::nullopt);
 
-    setActiveWindowProperty(desktop_->display(), {chromeWindow_});
+    client_->setActiveWindow({chromeWindow_});
     ASSERT_TRUE(iterateUntilDelivered(1));
     EXPECT_EQ(delivered_, (std::vector<std::optional<RunningApplication>>{chrome}));
 }
 
 TEST_F(X11WorkspaceTest, ChangesReadTogetherMakeOneActivation) {
-    setActiveWindowProperty(desktop_->display(), {XCB_WINDOW_NONE, slackWindow_, XCB_WINDOW_NONE,
-                                                  chromeWindow_, chromeWindow_});
+    client_->setActiveWindow(
+        {XCB_WINDOW_NONE, slackWindow_, XCB_WINDOW_NONE, chromeWindow_, chromeWindow_});
     iterateUntilSeen();
     EXPECT_EQ(delivered_, (std::vector<std::optional<RunningApplication>>{chrome}));
+}
+
+TEST_F(X11WorkspaceTest, WindowClassBecomesUtf8) {
+    const struct {
+        std::string type;
+        std::string wmClass;
+        std::string name;
+    } windows[] = {
+        {"STRING", "caf\xe9\0Caf\xe9\0"s, "Caf\xc3\xa9"},
+        {"UTF8_STRING", "caf\xc3\xa9\0Caf\xc3\xa9\0"s, "Caf\xc3\xa9"},
+        {"UTF8_STRING", "caf\xff\0Caf\xff\0"s, "Caf\xef\xbf\xbd"},
+    };
+    for (const auto& [type, wmClass, name] : windows) {
+        const xcb_window_t window = client_->newWindowId();
+        client_->createWindow(window, type, wmClass);
+        client_->setActiveWindow({window});
+        EXPECT_TRUE(iterateUntilDelivering({name, name})) << type << " " << name;
+    }
 }
 
 TEST_F(X11WorkspaceTest, LostDisplayStopsTheWatchQuietly) {

@@ -18,10 +18,17 @@ std::string withoutDesktopSuffix(std::string_view desktopId) {
     return std::string(desktopId);
 }
 
+// GIO gives the Name as UTF-8 (or "Unnamed"), but the ID is the file's name, which may hold any
+// bytes.
+std::string validUtf8(std::string_view text) {
+    GCharPtr valid(g_utf8_make_valid(text.data(), static_cast<gssize>(text.size())));
+    return valid.get();
+}
+
 RunningApplication describe(GAppInfo* entry) {
     RunningApplication application;
     if (const char* id = g_app_info_get_id(entry)) {
-        application.bundleIdentifier = withoutDesktopSuffix(id);
+        application.bundleIdentifier = validUtf8(withoutDesktopSuffix(id));
     }
     if (const char* name = g_app_info_get_name(entry)) {
         application.localizedName = name;

@@ -8,7 +8,7 @@
 namespace dorvane {
 
 // What a window tells about the application behind it, as read from its X properties and its
-// process.
+// process. Every text is valid UTF-8.
 struct WindowFacts {
     std::optional<std::string> gtkApplicationId;  // _GTK_APPLICATION_ID
     std::optional<std::string> flatpakAppId;      // [Application] name of the sandbox's info file
@@ -20,6 +20,7 @@ struct WindowFacts {
 // bundle identifier and its Name the localized name. The entry is the one whose ID the GTK or
 // Flatpak application ID gives, else the one whose StartupWMClass is the window's class, else the
 // one whose ID is the class or instance, ignoring ASCII case. With no entry, both are the class.
+// Both texts are valid UTF-8, as RunningApplication requires.
 //
 // Reads the desktop-entry index through GIO: set XDG_DATA_HOME and XDG_DATA_DIRS before the
 // first call in the process.

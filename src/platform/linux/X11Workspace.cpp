@@ -11,31 +11,55 @@ namespace {
 // In 32-bit units: 1 KiB covers any class name or application ID.
 constexpr uint32_t propertyLengthLimit = 256;
 
-std::optional<std::string> nonEmpty(std::string_view text) {
-    if (text.empty()) {
-        return std::nullopt;
-    }
-    return std::string(text);
+// A text property's bytes, with the type its owner gave them.
+struct TextProperty {
+    xcb_atom_t type = XCB_ATOM_NONE;
+    std::string bytes;
+};
+
+xcb_get_property_cookie_t requestTextProperty(xcb_connection_t* connection, xcb_window_t window,
+                                              xcb_atom_t property) {
+    return xcb_get_property(connection, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0,
+                            propertyLengthLimit);
 }
 
-std::optional<std::string> propertyText(xcb_connection_t* connection,
-                                        xcb_get_property_cookie_t cookie) {
+std::optional<TextProperty> textProperty(xcb_connection_t* connection,
+                                         xcb_get_property_cookie_t cookie) {
     XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(connection, cookie, nullptr));
     if (!reply || reply->format != 8) {
         return std::nullopt;
     }
     const auto* bytes = static_cast<const char*>(xcb_get_property_value(reply.get()));
     const auto length = static_cast<std::size_t>(xcb_get_property_value_length(reply.get()));
-    return std::string(bytes, length);
+    return TextProperty{reply->type, std::string(bytes, length)};
+}
+
+// Names reach menus and D-Bus, which take nothing but UTF-8. STRING is Latin-1 (ICCCM), and a
+// client may put any bytes in a UTF8_STRING; text of any other type is not understood.
+std::optional<std::string> utf8Text(std::string_view bytes, xcb_atom_t type,
+                                    xcb_atom_t utf8StringAtom) {
+    GCharPtr text;
+    if (type == XCB_ATOM_STRING) {
+        text.reset(g_convert(bytes.data(), static_cast<gssize>(bytes.size()), "UTF-8", "ISO-8859-1",
+                             nullptr, nullptr, nullptr));
+    } else if (type == utf8StringAtom) {
+        text.reset(g_utf8_make_valid(bytes.data(), static_cast<gssize>(bytes.size())));
+    }
+    if (!text || *text == '\0') {
+        return std::nullopt;
+    }
+    return std::string(text.get());
 }
 
 // WM_CLASS holds two NUL-terminated strings: the instance, then the class.
-void readWmClass(std::string_view wmClass, WindowFacts& facts) {
-    const auto end = wmClass.find('\0');
-    facts.wmClassInstance = nonEmpty(wmClass.substr(0, end));
+void readWmClass(const TextProperty& wmClass, xcb_atom_t utf8StringAtom, WindowFacts& facts) {
+    const std::string_view bytes = wmClass.bytes;
+    const auto end = bytes.find('\0');
+    facts.wmClassInstance = utf8Text(bytes.substr(0, end), wmClass.type, utf8StringAtom);
     if (end != std::string_view::npos) {
-        const auto rest = wmClass.substr(end + 1);
-        facts.wmClassClass = nonEmpty(rest.substr(0, rest.find('\0')));
+        const auto rest = bytes.substr(end + 1);
+        facts.wmClassClass =
+            utf8Text(rest.substr(0, rest.find('\0')), wmClass.type, utf8StringAtom);
     }
 }
 
@@ -133,26 +157,33 @@ void X11Workspace::observeActivations(ActivationHandler handler) {
 }
 
 void X11Workspace::watchRootWindow() {
+    xcb_connection_t* connection = connection_.get();
     root_ = ewmh_.get()->screens[screenNumber_]->root;
     const uint32_t eventMask = XCB_EVENT_MASK_PROPERTY_CHANGE;
-    xcb_change_window_attributes(connection_.get(), root_, XCB_CW_EVENT_MASK, &eventMask);
-    gtkApplicationIdAtom_ = internAtom(connection_.get(), "_GTK_APPLICATION_ID");
+    xcb_change_window_attributes(connection, root_, XCB_CW_EVENT_MASK, &eventMask);
+    gtkApplicationIdAtom_ = internAtom(connection, "_GTK_APPLICATION_ID");
     eventSource_ = EventSource::attach(*this);
 }
 
 void X11Workspace::takeEvents(xcb_generic_event_t* (*nextEvent)(xcb_connection_t*)) {
     while (XcbEvent event = XcbEvent(nextEvent(connection_.get()))) {
-        if (isActiveWindowChange(*event)) {
-            activationPending_ = true;
-        }
+        takeEvent(*event);
     }
 }
 
-bool X11Workspace::isActiveWindowChange(const xcb_generic_event_t& event) const {
-    if ((event.response_type & ~0x80) != XCB_PROPERTY_NOTIFY) {
-        return false;
+void X11Workspace::takeEvent(const xcb_generic_event_t& event) {
+    switch (event.response_type & ~0x80) {
+        case XCB_PROPERTY_NOTIFY:
+            if (isActiveWindowChange(reinterpret_cast<const xcb_property_notify_event_t&>(event))) {
+                activationPending_ = true;
+            }
+            break;
+        default:
+            break;
     }
-    const auto& change = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+}
+
+bool X11Workspace::isActiveWindowChange(const xcb_property_notify_event_t& change) const {
     return change.window == root_ && change.atom == ewmh_.get()->_NET_ACTIVE_WINDOW;
 }
 
@@ -189,18 +220,17 @@ RunningApplication X11Workspace::applicationOf(xcb_window_t window) {
 
 WindowFacts X11Workspace::factsOf(xcb_window_t window) {
     xcb_connection_t* connection = connection_.get();
-    const auto wmClassCookie = xcb_get_property(connection, 0, window, XCB_ATOM_WM_CLASS,
-                                                XCB_ATOM_STRING, 0, propertyLengthLimit);
-    const auto gtkIdCookie = xcb_get_property(connection, 0, window, gtkApplicationIdAtom_,
-                                              ewmh_.get()->UTF8_STRING, 0, propertyLengthLimit);
+    const xcb_atom_t utf8StringAtom = ewmh_.get()->UTF8_STRING;
+    const auto wmClassCookie = requestTextProperty(connection, window, XCB_ATOM_WM_CLASS);
+    const auto gtkIdCookie = requestTextProperty(connection, window, gtkApplicationIdAtom_);
     const auto pidCookie = xcb_ewmh_get_wm_pid(ewmh_.get(), window);
 
     WindowFacts facts;
-    if (const auto wmClass = propertyText(connection, wmClassCookie)) {
-        readWmClass(*wmClass, facts);
+    if (const auto wmClass = textProperty(connection, wmClassCookie)) {
+        readWmClass(*wmClass, utf8StringAtom, facts);
     }
-    if (const auto gtkId = propertyText(connection, gtkIdCookie)) {
-        facts.gtkApplicationId = nonEmpty(*gtkId);
+    if (const auto gtkId = textProperty(connection, gtkIdCookie)) {
+        facts.gtkApplicationId = utf8Text(gtkId->bytes, gtkId->type, utf8StringAtom);
     }
     uint32_t pid = 0;
     if (xcb_ewmh_get_wm_pid_reply(ewmh_.get(), pidCookie, &pid, nullptr)) {

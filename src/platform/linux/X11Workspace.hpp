@@ -39,7 +39,8 @@ private:
 
     void watchRootWindow();
     void takeEvents(xcb_generic_event_t* (*nextEvent)(xcb_connection_t*));
-    bool isActiveWindowChange(const xcb_generic_event_t& event) const;
+    void takeEvent(const xcb_generic_event_t& event);
+    bool isActiveWindowChange(const xcb_property_notify_event_t& change) const;
     bool connectionFailed() const;
     void deliverActivation();
     std::optional<xcb_window_t> activeWindow();
