@@ -66,6 +66,11 @@ public:
         sync();
     }
 
+    void destroyWindow(xcb_window_t window) {
+        xcb_destroy_window(connection_.get(), window);
+        sync();
+    }
+
     // Writes _NET_ACTIVE_WINDOW as the window manager would, each value in turn.
     void setActiveWindow(const std::vector<xcb_window_t>& values) {
         for (const xcb_window_t value : values) {
@@ -189,6 +194,20 @@ TEST_F(X11WorkspaceTest, ChangesReadTogetherMakeOneActivation) {
         {XCB_WINDOW_NONE, slackWindow_, XCB_WINDOW_NONE, chromeWindow_, chromeWindow_});
     iterateUntilSeen();
     EXPECT_EQ(delivered_, (std::vector<std::optional<RunningApplication>>{chrome}));
+}
+
+TEST_F(X11WorkspaceTest, ReusedWindowIdIsIdentifiedAfresh) {
+    const xcb_window_t window = client_->newWindowId();
+    client_->createWindow(window, "STRING", "slack\0Slack\0"s);
+    client_->setActiveWindow({window});
+    ASSERT_TRUE(iterateUntilDelivering(slack));
+
+    // As when the server hands a closed client's IDs to the next client.
+    client_->destroyWindow(window);
+    client_->createWindow(window, "STRING", "google-chrome\0Google-chrome\0"s);
+    client_->setActiveWindow({window});
+    EXPECT_EQ(workspace_->frontmostApplication(), chrome);
+    EXPECT_TRUE(iterateUntilDelivering(chrome));
 }
 
 TEST_F(X11WorkspaceTest, WindowClassBecomesUtf8) {

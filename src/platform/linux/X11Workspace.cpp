@@ -178,6 +178,9 @@ void X11Workspace::takeEvent(const xcb_generic_event_t& event) {
                 activationPending_ = true;
             }
             break;
+        case XCB_DESTROY_NOTIFY:
+            identities_.erase(reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window);
+            break;
         default:
             break;
     }
@@ -209,13 +212,28 @@ std::optional<xcb_window_t> X11Workspace::activeWindow() {
 }
 
 RunningApplication X11Workspace::applicationOf(xcb_window_t window) {
+    // Waiting for the active window's reply queued every event sent before it: a DestroyNotify
+    // for this very ID must drop the old identity before the cache is asked.
+    takeEvents(xcb_poll_for_queued_event);
     if (const auto known = identities_.find(window); known != identities_.end()) {
         return known->second;
     }
-    if (identities_.size() >= identityCacheLimit) {
-        identities_.clear();
+    // Watching before reading: if the watch took, the window's destruction reaches us after the
+    // identity is stored, and removes it. If not, the window was gone before it could be read.
+    const auto watch = watchForDestruction(window);
+    auto application = identifyApplication(factsOf(window));
+    // The replies read since have completed the watch: checking it costs no round trip.
+    if (XcbReply<xcb_generic_error_t> error(xcb_request_check(connection_.get(), watch)); !error) {
+        identities_.emplace(window, application);
     }
-    return identities_.emplace(window, identifyApplication(factsOf(window))).first->second;
+    return application;
+}
+
+// Other clients' selections on the window are theirs; this replaces only our own.
+xcb_void_cookie_t X11Workspace::watchForDestruction(xcb_window_t window) {
+    const uint32_t eventMask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    return xcb_change_window_attributes_checked(connection_.get(), window, XCB_CW_EVENT_MASK,
+                                                &eventMask);
 }
 
 WindowFacts X11Workspace::factsOf(xcb_window_t window) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstddef>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -33,8 +32,6 @@ public:
 private:
     struct EventSource;
 
-    static constexpr std::size_t identityCacheLimit = 256;
-
     X11Workspace(XcbConnection connection, int screenNumber);
 
     void watchRootWindow();
@@ -45,6 +42,7 @@ private:
     void deliverActivation();
     std::optional<xcb_window_t> activeWindow();
     RunningApplication applicationOf(xcb_window_t window);
+    xcb_void_cookie_t watchForDestruction(xcb_window_t window);
     WindowFacts factsOf(xcb_window_t window);
 
     XcbConnection connection_;
@@ -54,7 +52,8 @@ private:
     xcb_atom_t gtkApplicationIdAtom_ = XCB_ATOM_NONE;
     ActivationHandler handler_;
     bool activationPending_ = false;
-    // Resolving an identity reads desktop entries; the once-a-second query must not.
+    // Resolving an identity reads desktop entries; the once-a-second query must not. An entry
+    // leaves when its window is destroyed: the server hands a closed client's IDs to the next.
     std::unordered_map<xcb_window_t, RunningApplication> identities_;
     // Last member, so the loop stops calling into this object before anything else goes.
     GSourcePtr eventSource_;
