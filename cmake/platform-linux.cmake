@@ -18,9 +18,10 @@ add_library(dorvane_logo_drawing STATIC src/platform/linux/CairoLogo.cpp)
 target_include_directories(dorvane_logo_drawing PUBLIC src)
 target_link_libraries(dorvane_logo_drawing PUBLIC PkgConfig::CAIRO)
 
-# The Linux shell: X11 (xcb, EWMH) for the frontmost window, GIO for desktop entries, GLib's loop,
-# and the tray: a StatusNotifierItem with a GTK menu.
-pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb xcb-ewmh)
+# The Linux shell: X11 (xcb, EWMH, and X-Resource for the process behind a window) for the
+# frontmost window, GIO for desktop entries, GLib's loop, and the tray: a StatusNotifierItem with
+# a GTK menu.
+pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb xcb-ewmh xcb-res)
 pkg_check_modules(GIO REQUIRED IMPORTED_TARGET gio-unix-2.0)
 pkg_check_modules(TRAY REQUIRED IMPORTED_TARGET gtk+-3.0 ayatana-appindicator3-0.1)
 

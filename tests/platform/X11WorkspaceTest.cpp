@@ -3,8 +3,10 @@
 #include <glib.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -12,6 +14,7 @@
 
 #include "DesktopEntries.hpp"
 #include "support/Eventually.hpp"
+#include "support/TempDir.hpp"
 #include "support/XDesktop.hpp"
 
 namespace dorvane {
@@ -28,11 +31,13 @@ constexpr auto eventTimeout = 10s;
 testing::Environment* const desktopEntries = testing::AddGlobalTestEnvironment(new DesktopEntries({
     {"com.slack.Slack", "Slack", "Slack"},
     {"google-chrome", "Google Chrome", ""},
+    {"org.example.Sandboxed", "Sandboxed", ""},
 }));
 
 const RunningApplication slack{"com.slack.Slack", "Slack"};
 const RunningApplication chrome{"google-chrome", "Google Chrome"};
 const RunningApplication unlisted{"Unlisted", "Unlisted"};
+const RunningApplication sandboxed{"org.example.Sandboxed", "Sandboxed"};
 
 // Runs what the default main context has ready, without blocking. Bounded, so that a source that
 // stays ready for ever fails the test instead of hanging it.
@@ -76,6 +81,11 @@ public:
         for (const xcb_window_t value : values) {
             changeProperty(root_, "_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW, 32, &value, 1);
         }
+        sync();
+    }
+
+    void setWmPid(xcb_window_t window, uint32_t pid) {
+        changeProperty(window, "_NET_WM_PID", XCB_ATOM_CARDINAL, 32, &pid, 1);
         sync();
     }
 
@@ -151,6 +161,8 @@ protected:
         iterateMainContext();
     }
 
+    // Outlives the desktop, whose clients may run inside it.
+    test::TempDir sandboxRoot_;
     std::unique_ptr<XDesktop> desktop_;
     std::unique_ptr<TestClient> client_;
     XDesktop::WindowId slackWindow_ = 0;
@@ -226,6 +238,27 @@ TEST_F(X11WorkspaceTest, WindowClassBecomesUtf8) {
         client_->setActiveWindow({window});
         EXPECT_TRUE(iterateUntilDelivering({name, name})) << type << " " << name;
     }
+}
+
+// A sandbox with a root of its own, as Flatpak makes one, around a client that claims another
+// process's PID in _NET_WM_PID: only the server's view of the client finds the sandbox.
+TEST_F(X11WorkspaceTest, SandboxIsFoundThroughTheClientsRealProcess) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "a private root for the client needs root";
+    }
+    test::writeFile(sandboxRoot_ / ".flatpak-info", "[Application]\nname=org.example.Sandboxed\n");
+    std::filesystem::create_directory(sandboxRoot_ / "usr");
+    for (const std::string merged : {"bin", "lib", "lib64"}) {
+        std::filesystem::create_directory_symlink("usr/" + merged, sandboxRoot_ / merged);
+    }
+    const auto window = desktop_->startClient(
+        {"unshare", "--mount", "sh", "-c",
+         "mount --rbind /usr \"$0/usr\" && exec chroot \"$0\" xmessage -title sandboxwin hello",
+         sandboxRoot_.path()},
+        "sandboxwin");
+    client_->setWmPid(window, static_cast<uint32_t>(getpid()));
+    desktop_->activate(window);
+    EXPECT_TRUE(iterateUntilDelivering(sandboxed));
 }
 
 TEST_F(X11WorkspaceTest, LostDisplayStopsTheWatchQuietly) {

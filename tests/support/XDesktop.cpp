@@ -129,9 +129,13 @@ bool XDesktop::setNumberOfDesktops(int desktops) const {
 
 XDesktop::WindowId XDesktop::startClient(const std::string& wmClass, const std::string& title) {
     // A plain command, not a shell, so nothing retitles the window.
-    clients_.emplace_back(new ChildProcess(
-        quietly({"xterm", "-class", wmClass, "-title", title, "-e", "sleep", "infinity"}),
-        ownEnvironment()));
+    return startClient({"xterm", "-class", wmClass, "-title", title, "-e", "sleep", "infinity"},
+                       title);
+}
+
+XDesktop::WindowId XDesktop::startClient(const std::vector<std::string>& argv,
+                                         const std::string& title) {
+    clients_.emplace_back(new ChildProcess(quietly(argv), ownEnvironment()));
     const auto window = waitForWindow(title);
     if (!window) {
         throw std::runtime_error("no window titled " + title + " appeared");

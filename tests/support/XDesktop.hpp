@@ -33,6 +33,9 @@ public:
     // its window once it is mapped. Titles are matched as patterns: use plain, distinct words.
     WindowId startClient(const std::string& wmClass, const std::string& title);
 
+    // Starts `argv`, an X client of any kind, and returns its window titled `title` once mapped.
+    WindowId startClient(const std::vector<std::string>& argv, const std::string& title);
+
     // Makes the window manager focus `window`; returns once _NET_ACTIVE_WINDOW names it.
     void activate(WindowId window);
 

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <utility>
 
+#include <xcb/res.h>
+
 namespace dorvane {
 namespace {
 
@@ -68,6 +70,33 @@ xcb_atom_t internAtom(xcb_connection_t* connection, std::string_view name) {
         xcb_intern_atom(connection, 0, static_cast<uint16_t>(name.size()), name.data());
     XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection, cookie, nullptr));
     return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+}
+
+// Asks the server which process is at the other end of the connection that created `window`.
+// Unlike _NET_WM_PID, which the client writes itself (and from inside a sandbox, in the sandbox's
+// PID namespace), the server learns it from the socket.
+xcb_res_query_client_ids_cookie_t requestClientProcess(xcb_connection_t* connection,
+                                                       xcb_window_t window) {
+    const xcb_res_client_id_spec_t spec = {window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+    return xcb_res_query_client_ids(connection, 1, &spec);
+}
+
+// None for a remote client, a server without the extension's version 1.2, or a window gone.
+std::optional<uint32_t> clientProcess(xcb_connection_t* connection,
+                                      xcb_res_query_client_ids_cookie_t cookie) {
+    XcbReply<xcb_res_query_client_ids_reply_t> reply(
+        xcb_res_query_client_ids_reply(connection, cookie, nullptr));
+    if (!reply) {
+        return std::nullopt;
+    }
+    for (auto ids = xcb_res_query_client_ids_ids_iterator(reply.get()); ids.rem > 0;
+         xcb_res_client_id_value_next(&ids)) {
+        if ((ids.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) != 0 &&
+            xcb_res_client_id_value_value_length(ids.data) > 0) {
+            return *xcb_res_client_id_value_value(ids.data);
+        }
+    }
+    return std::nullopt;
 }
 
 std::string flatpakInfoPath(uint32_t pid) {
@@ -158,10 +187,13 @@ void X11Workspace::observeActivations(ActivationHandler handler) {
 
 void X11Workspace::watchRootWindow() {
     xcb_connection_t* connection = connection_.get();
+    xcb_prefetch_extension_data(connection, &xcb_res_id);
     root_ = ewmh_.get()->screens[screenNumber_]->root;
     const uint32_t eventMask = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(connection, root_, XCB_CW_EVENT_MASK, &eventMask);
     gtkApplicationIdAtom_ = internAtom(connection, "_GTK_APPLICATION_ID");
+    const xcb_query_extension_reply_t* resource = xcb_get_extension_data(connection, &xcb_res_id);
+    hasResourceExtension_ = resource != nullptr && resource->present;
     eventSource_ = EventSource::attach(*this);
 }
 
@@ -241,7 +273,10 @@ WindowFacts X11Workspace::factsOf(xcb_window_t window) {
     const xcb_atom_t utf8StringAtom = ewmh_.get()->UTF8_STRING;
     const auto wmClassCookie = requestTextProperty(connection, window, XCB_ATOM_WM_CLASS);
     const auto gtkIdCookie = requestTextProperty(connection, window, gtkApplicationIdAtom_);
-    const auto pidCookie = xcb_ewmh_get_wm_pid(ewmh_.get(), window);
+    std::optional<xcb_res_query_client_ids_cookie_t> processCookie;
+    if (hasResourceExtension_) {
+        processCookie = requestClientProcess(connection, window);
+    }
 
     WindowFacts facts;
     if (const auto wmClass = textProperty(connection, wmClassCookie)) {
@@ -250,9 +285,10 @@ WindowFacts X11Workspace::factsOf(xcb_window_t window) {
     if (const auto gtkId = textProperty(connection, gtkIdCookie)) {
         facts.gtkApplicationId = utf8Text(gtkId->bytes, gtkId->type, utf8StringAtom);
     }
-    uint32_t pid = 0;
-    if (xcb_ewmh_get_wm_pid_reply(ewmh_.get(), pidCookie, &pid, nullptr)) {
-        facts.flatpakAppId = flatpakAppIdFromInfoFile(flatpakInfoPath(pid));
+    if (processCookie) {
+        if (const auto pid = clientProcess(connection, *processCookie)) {
+            facts.flatpakAppId = flatpakAppIdFromInfoFile(flatpakInfoPath(*pid));
+        }
     }
     return facts;
 }

@@ -50,6 +50,7 @@ private:
     EwmhConnection ewmh_;
     xcb_window_t root_ = XCB_WINDOW_NONE;
     xcb_atom_t gtkApplicationIdAtom_ = XCB_ATOM_NONE;
+    bool hasResourceExtension_ = false;
     ActivationHandler handler_;
     bool activationPending_ = false;
     // Resolving an identity reads desktop entries; the once-a-second query must not. An entry
