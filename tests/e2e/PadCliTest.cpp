@@ -1,5 +1,6 @@
 // The CLI against an emulated USB tree that libudev really enumerates: the pad, a second device
 // of the pad's vendor that is not a pad, and another vendor's device named like the pad.
+// Without the pad, neither of the other two may be taken for it.
 #include <gtest/gtest.h>
 
 #include "support/PadTestbed.hpp"
@@ -42,12 +43,19 @@ TEST_F(PadCliTest, SendWritesGreetingThenLayerInRawMode) {
     EXPECT_EQ(readFromMaster(otherDevice, 1, 100ms, OnHangUp::keepWaiting), "");
 }
 
-TEST(PadCliWithoutPad, SendReportsPadNotFound) {
+TEST(PadCliWithoutPad, FindsNoPadAndSendsNothing) {
     PadTestbed onlyOtherDevices{DORVANE_SOURCE_DIR "/tests/e2e/data/not-a-pad.umockdev"};
-    const auto result =
+    const int sameVendorDevice = onlyOtherDevices.masterFd("/dev/ttyACM1");
+
+    const auto pads = runCommand({DORVANE_BINARY, "pads"}, onlyOtherDevices.childEnvironment());
+    const auto send =
         runCommand({DORVANE_BINARY, "send", "slack"}, onlyOtherDevices.childEnvironment());
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, "Pad: not found\n");
+
+    EXPECT_EQ(pads.exitCode, 0) << pads.err;
+    EXPECT_EQ(pads.out, "");
+    EXPECT_EQ(send.exitCode, 1);
+    EXPECT_EQ(send.err, "Pad: not found\n");
+    EXPECT_EQ(readFromMaster(sameVendorDevice, 1, 100ms, OnHangUp::keepWaiting), "");
 }
 
 }  // namespace

@@ -34,22 +34,43 @@ std::vector<SearchCase> searchCases() {
                           std::map<std::string, std::string, std::less<>> names) {
         return node({.strings = std::move(names), .numbers = {{"idVendor", vendorID}}});
     };
+    // On macOS the interface carries the vendor and the USB device above it the name, with a
+    // driver entry between them that carries neither.
+    const auto macShape = [&](const std::string& path, const std::string& deviceName) {
+        const auto device = named(pad, {{"USB Product Name", deviceName}});
+        const auto interface =
+            node({.numbers = {{"idVendor", pad}}, .parent = node({.parent = device})});
+        return serial(path, node({.parent = interface}));
+    };
     return {
         {"no device of the pad's vendor", {usbSerial("/dev/a", other, "Dorvane Pad")}, {}},
         {"only the named device when one is named",
-         {usbSerial("/dev/a", pad, "Generic"), usbSerial("/dev/b", pad, "THE DORVANE PAD")},
+         {usbSerial("/dev/a", pad, "Generic"), usbSerial("/dev/c", pad),
+          usbSerial("/dev/b", pad, "THE DORVANE PAD")},
          {"/dev/b"}},
-        {"every device in registry order when none is named",
-         {usbSerial("/dev/b", pad, "Generic"), usbSerial("/dev/a", pad)},
-         {"/dev/b", "/dev/a"}},
+        {"unnamed devices in registry order when none is named Dorvane",
+         {usbSerial("/dev/b", pad, "Generic"), usbSerial("/dev/c", pad), usbSerial("/dev/a", pad)},
+         {"/dev/c", "/dev/a"}},
         {"a Dorvane name of another vendor neither counts nor prefers",
-         {usbSerial("/dev/a", other, "Dorvane"), usbSerial("/dev/b", pad, "Generic")},
+         {usbSerial("/dev/a", other, "Dorvane"), usbSerial("/dev/b", pad)},
          {"/dev/b"}},
-        {"a name above the vendor's entry is not the device's",
+        {"the name is on the USB device above the interface",
+         {macShape("/dev/a", "Dorvane Pad"), usbSerial("/dev/b", pad)},
+         {"/dev/a"}},
+        {"a device above the interface named otherwise is not the pad",
+         {macShape("/dev/a", "USB JTAG/serial debug unit"), usbSerial("/dev/b", pad)},
+         {"/dev/b"}},
+        {"a name on another vendor's entry above is not the device's",
          {serial("/dev/a", node({.numbers = {{"idVendor", pad}},
                                  .parent = named(other, {{"USB Product Name", "Dorvane Hub"}})})),
           usbSerial("/dev/b", pad)},
          {"/dev/a", "/dev/b"}},
+        {"a name on the vendor's own entry wins over one above",
+         {serial("/dev/a", node({.strings = {{"USB Product Name", "Generic"}},
+                                 .numbers = {{"idVendor", pad}},
+                                 .parent = usbDevice(pad, "Dorvane")})),
+          usbSerial("/dev/b", pad)},
+         {"/dev/b"}},
         {"a service naming its own vendor needs no walk",
          {node({.strings = {{"IOCalloutDevice", "/dev/a"}, {"USB Product Name", "Dorvane"}},
                 .numbers = {{"idVendor", pad}},

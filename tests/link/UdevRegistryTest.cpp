@@ -39,6 +39,15 @@ bool delegatedToEmulatedTree() {
     return true;
 }
 
+using Services = std::vector<std::unique_ptr<RegistryEntry>>;
+
+const RegistryEntry* serviceAt(const Services& services, const std::string& path) {
+    const auto found = std::find_if(services.begin(), services.end(), [&](const auto& service) {
+        return service->stringProperty("IOCalloutDevice") == path;
+    });
+    return found == services.end() ? nullptr : found->get();
+}
+
 TEST(UdevRegistryTest, IdentifiesThePadByItsUSBDevice) {
     if (delegatedToEmulatedTree()) {
         return;
@@ -48,11 +57,9 @@ TEST(UdevRegistryTest, IdentifiesThePadByItsUSBDevice) {
                 ElementsAre("/dev/ttyACM0"));
 
     const auto services = registry.serialServices();
-    const auto pad = std::find_if(services.begin(), services.end(), [](const auto& service) {
-        return service->stringProperty("IOCalloutDevice") == "/dev/ttyACM0";
-    });
-    ASSERT_NE(pad, services.end());
-    const auto interface = (*pad)->parent();
+    const auto* pad = serviceAt(services, "/dev/ttyACM0");
+    ASSERT_NE(pad, nullptr);
+    const auto interface = pad->parent();
     ASSERT_NE(interface, nullptr);
     const auto device = interface->parent();
     ASSERT_NE(device, nullptr);
@@ -73,7 +80,14 @@ TEST(UdevRegistryTest, TakesOnlyUsbSerialTTYsWithANodeAndOnlyHexVendors) {
         callouts.push_back(service->stringProperty("IOCalloutDevice"));
     }
     EXPECT_THAT(callouts, UnorderedElementsAre("/dev/ttyACM0", "/dev/ttyACM1"));
-    EXPECT_THAT(DorvanePort::findCalloutDevices(registry, 0x1234), ElementsAre("/dev/ttyACM1"));
+
+    const auto services = registry.serialServices();
+    const auto* lookalike = serviceAt(services, "/dev/ttyACM1");
+    ASSERT_NE(lookalike, nullptr);
+    const auto interface = lookalike->parent();
+    ASSERT_NE(interface, nullptr);
+    EXPECT_EQ(interface->numberProperty("idVendor"), std::nullopt);
+    EXPECT_EQ(interface->parent()->numberProperty("idVendor"), 0x1234);
 }
 
 }  // namespace
