@@ -51,9 +51,12 @@ void CDCLink::reconnectIfNeeded() {
         }
         closePort();
     }
-    const auto candidates = DorvanePort::findCalloutDevices(registry_, DorvanePort::padVendorID);
-    if (!candidates.empty()) {
-        openPort(candidates.front());
+    // A candidate that cannot be opened (busy, not permitted, a stale node) must not hide the
+    // ones after it.
+    for (const auto& path : DorvanePort::findCalloutDevices(registry_, DorvanePort::padVendorID)) {
+        if (openPort(path)) {
+            return;
+        }
     }
 }
 
@@ -90,6 +93,7 @@ bool CDCLink::openPort(const std::string& path) {
     raiseModemLines(fd);
     fd_ = fd;
     path_ = path;
+    ++connectionCount_;
     writeLine(fd_, greetingLine);  // a lost greeting leaves the link open; the next line decides
     return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,7 +35,12 @@ public:
     // The callout-device path of the open port; none while closed.
     const std::optional<std::string>& path() const { return path_; }
 
-    // Keeps an open, live port; otherwise searches for the pad and opens the best candidate.
+    // How many connections the link has opened, each greeted, since it was made. A caller that
+    // sees it change knows the pad on the other end has been told nothing else yet.
+    std::uint64_t connectionCount() const { return connectionCount_; }
+
+    // Keeps an open, live port; otherwise searches for the pad and opens the first candidate
+    // that opens.
     void reconnectIfNeeded();
 
     // Writes the text and one LF, reconnecting first when closed. A line that cannot be written
@@ -51,6 +57,7 @@ private:
     const DeviceRegistry& registry_;
     std::optional<std::string> path_;
     int fd_ = -1;
+    std::uint64_t connectionCount_ = 0;
 };
 
 }  // namespace dorvane

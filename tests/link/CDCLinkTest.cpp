@@ -67,9 +67,10 @@ TEST_F(CDCLinkTest, SetsARaw115200Line) {
     EXPECT_EQ(pty.read(greeting.size(), 5s), greeting);
 }
 
-TEST_F(CDCLinkTest, OpensTheFirstCandidateThenKeepsItWithoutSearchingOrWriting) {
+TEST_F(CDCLinkTest, OpensTheFirstCandidateThatOpensThenKeepsItWithoutSearchingOrWriting) {
     Pty second;
-    registry.services.push_back(padAt(second.slavePath()));
+    registry.services = {padAt("/nonexistent/ttyACM9"), padAt(pty.slavePath()),
+                         padAt(second.slavePath())};
 
     link.reconnectIfNeeded();
     link.reconnectIfNeeded();
@@ -77,6 +78,7 @@ TEST_F(CDCLinkTest, OpensTheFirstCandidateThenKeepsItWithoutSearchingOrWriting) 
 
     EXPECT_EQ(link.path(), pty.slavePath());
     EXPECT_EQ(registry.searches(), 1);
+    EXPECT_EQ(link.connectionCount(), 1u);
     EXPECT_EQ(pty.read(greeting.size() + 1, 200ms), greeting);
 }
 
@@ -144,7 +146,8 @@ TEST_F(CDCLinkTest, AFailedWriteClosesAndTheNextOpeningGreetsAgain) {
 
     registry.services = {padAt(pty.slavePath())};
     link.reconnectIfNeeded();
-    EXPECT_EQ(pty.read(greeting.size(), 5s), greeting);
+    EXPECT_EQ(pty.read(greeting.size() + 1, 200ms), greeting);
+    EXPECT_EQ(link.connectionCount(), 2u);
 }
 
 class CDCLinkWithoutPadTest : public ::testing::TestWithParam<std::vector<std::string>> {};
@@ -159,6 +162,7 @@ TEST_P(CDCLinkWithoutPadTest, SendsNothingAndStaysClosed) {
     EXPECT_FALSE(link.sendLine("LAYER cursor"));
     EXPECT_FALSE(link.isOpen());
     EXPECT_EQ(link.path(), std::nullopt);
+    EXPECT_EQ(link.connectionCount(), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(NoCandidateOrUnopenable, CDCLinkWithoutPadTest,
