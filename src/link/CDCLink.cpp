@@ -1,10 +1,13 @@
 #include "link/CDCLink.hpp"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/select.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include "link/BoundedWrite.hpp"
 #include "link/DorvanePort.hpp"
@@ -40,6 +43,26 @@ bool writeLine(int fd, std::string_view text) {
     std::string line(text);
     line += '\n';
     return writeAll(fd, line, CDCLink::writeBudget);
+}
+
+// A hung-up terminal reads as readable, and a read then ends at once (end of file, EIO or
+// ENXIO); a live one has bytes or nothing (EAGAIN). The pad never sends, so reading loses
+// nothing. select() rather than poll(): macOS's poll() does not support devices.
+bool hasHungUp(int fd) {
+    if (fd >= FD_SETSIZE) {
+        return false;  // beyond what an fd_set can hold: the node alone tells
+    }
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(fd, &readable);
+    timeval now{0, 0};
+    const int ready = select(fd + 1, &readable, nullptr, nullptr, &now);
+    if (ready <= 0) {
+        return ready < 0 && errno == EBADF;  // any other failed probe proves nothing
+    }
+    char discarded[64];
+    const ssize_t received = read(fd, discarded, sizeof discarded);
+    return received == 0 || (received < 0 && (errno == EIO || errno == ENXIO));
 }
 
 }  // namespace
@@ -78,12 +101,13 @@ void CDCLink::closePort() {
     }
     fd_ = -1;
     path_.reset();
+    node_.reset();
 }
 
 bool CDCLink::openPort(const std::string& path) {
     closePort();
     // The descriptor stays non-blocking so that a pad which stops reading cannot hang the
-    // caller: every write waits through poll() within writeBudget instead. O_CLOEXEC keeps
+    // caller: every write waits through select() within writeBudget instead. O_CLOEXEC keeps
     // programs the companion starts (a browser, an editor) from holding the port after a pause.
     const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
@@ -93,23 +117,28 @@ bool CDCLink::openPort(const std::string& path) {
     raiseModemLines(fd);
     fd_ = fd;
     path_ = path;
+    node_ = nodeAt(path);
     ++connectionCount_;
     writeLine(fd_, greetingLine);  // a lost greeting leaves the link open; the next line decides
     return true;
 }
 
-// A valid descriptor is not enough: an unplugged device or a closed peer keeps it valid but
-// reports a hang-up. POLLNVAL is not taken for death: fcntl() has just found the descriptor
-// valid, and macOS's poll() reports POLLNVAL for every device it does not support.
+// A valid descriptor is not enough: an unplugged device keeps it valid. A hang-up tells on most
+// ports, but a port with CLOCAL set does not promise one; a node that is gone or names another
+// device tells then.
 bool CDCLink::isAlive() const {
-    if (fcntl(fd_, F_GETFD) == -1) {
-        return false;
+    return !hasHungUp(fd_) && node_ && nodeAt(*path_) == node_;
+}
+
+// Compared with the node as it was at opening, not with fstat() of the descriptor: an
+// interposed stat() may name the device otherwise (umockdev, which emulates the pad for the
+// tests and the demo, reports the emulated device's number and fstat() the pseudo-terminal's).
+std::optional<CDCLink::PortNode> CDCLink::nodeAt(const std::string& path) {
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0) {
+        return std::nullopt;
     }
-    pollfd probe{fd_, 0, 0};
-    if (poll(&probe, 1, 0) < 0) {
-        return true;  // a probe that could not run proves nothing
-    }
-    return (probe.revents & (POLLHUP | POLLERR)) == 0;
+    return PortNode{status.st_dev, status.st_ino, status.st_rdev};
 }
 
 }  // namespace dorvane

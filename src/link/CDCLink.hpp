@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -51,12 +53,23 @@ public:
     void closePort();
 
 private:
+    // What the path named when the port was opened.
+    struct PortNode {
+        dev_t device;
+        ino_t inode;
+        dev_t rdev;
+        bool operator==(const PortNode&) const = default;
+    };
+
+    static std::optional<PortNode> nodeAt(const std::string& path);
+
     bool openPort(const std::string& path);
     bool isAlive() const;
 
     const DeviceRegistry& registry_;
     std::optional<std::string> path_;
     int fd_ = -1;
+    std::optional<PortNode> node_;
     std::uint64_t connectionCount_ = 0;
 };
 

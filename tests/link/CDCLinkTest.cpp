@@ -1,7 +1,7 @@
 #include "link/CDCLink.hpp"
 
 #include <fcntl.h>
-#include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -13,6 +13,7 @@
 #include "link/DorvanePort.hpp"
 #include "support/FakeRegistry.hpp"
 #include "support/Pty.hpp"
+#include "support/TempDir.hpp"
 
 namespace dorvane::test {
 namespace {
@@ -82,22 +83,6 @@ TEST_F(CDCLinkTest, OpensTheFirstCandidateThatOpensThenKeepsItWithoutSearchingOr
     EXPECT_EQ(pty.read(greeting.size() + 1, 200ms), greeting);
 }
 
-TEST_F(CDCLinkTest, NoticesAHangUpWithoutWriting) {
-    link.reconnectIfNeeded();
-    // A descriptor of the test's own tells when the kernel has hung the port up.
-    const int witness = open(pty.slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    ASSERT_GE(witness, 0);
-    pty.closeMaster();
-    pollfd hangUp{witness, 0, 0};
-    ASSERT_EQ(poll(&hangUp, 1, 5000), 1);
-    close(witness);
-
-    link.reconnectIfNeeded();
-
-    EXPECT_FALSE(link.isOpen());
-    EXPECT_EQ(registry.searches(), 2);
-}
-
 TEST_F(CDCLinkTest, ClosingReleasesThePortAndIsHarmlessWhenClosed) {
     link.reconnectIfNeeded();
 
@@ -149,6 +134,86 @@ TEST_F(CDCLinkTest, AFailedWriteClosesAndTheNextOpeningGreetsAgain) {
     EXPECT_EQ(pty.read(greeting.size() + 1, 200ms), greeting);
     EXPECT_EQ(link.connectionCount(), 2u);
 }
+
+class DyingPortTest;
+
+struct PortDeath {
+    const char* name;
+    bool (*strike)(DyingPortTest&);  // false when this system does not allow it
+    bool reopens;                    // the same call opens whatever the path names now
+};
+
+// The pad's node is a symbolic link of the test's own, which the test can replace or remove.
+void PrintTo(const PortDeath& death, std::ostream* out) {
+    *out << death.name;
+}
+
+class DyingPortTest : public ::testing::TestWithParam<PortDeath> {
+public:
+    void SetUp() override {
+        std::filesystem::create_symlink(pty.slavePath(), node);
+        registry.services = {padAt(node)};
+        link.reconnectIfNeeded();
+        ASSERT_TRUE(link.isOpen());
+    }
+
+    Pty pty;
+    Pty replacement;
+    TempDir folder;
+    std::filesystem::path node = folder / "ttyACM0";
+    FakeRegistry registry;
+    CDCLink link{registry};
+};
+
+// A dead port is noticed without a write; each sign of death suffices alone.
+TEST_P(DyingPortTest, IsNoticedByTheNextReconnect) {
+    if (!GetParam().strike(*this)) {
+        GTEST_SKIP() << "this system does not allow it";
+    }
+
+    link.reconnectIfNeeded();
+
+    EXPECT_EQ(registry.searches(), 2);
+    EXPECT_EQ(link.isOpen(), GetParam().reopens);
+    EXPECT_EQ(link.connectionCount(), GetParam().reopens ? 2u : 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Deaths, DyingPortTest,
+    ::testing::Values(PortDeath{"Unplugged",
+                                [](DyingPortTest& test) {
+                                    test.pty.closeMaster();
+                                    return true;
+                                },
+                                false},
+                      // A hang-up that leaves the node in place; TIOCVHANGUP needs root.
+                      PortDeath{"HungUpWithItsNodeKept",
+                                [](DyingPortTest& test) {
+                                    const int witness = open(test.pty.slavePath().c_str(),
+                                                             O_RDWR | O_NOCTTY | O_NONBLOCK);
+                                    const bool hungUp = ioctl(witness, TIOCVHANGUP) == 0;
+                                    close(witness);
+                                    return hungUp;
+                                },
+                                true},
+                      // No hang-up at all, as a port with CLOCAL set need not report one: the old
+                      // pseudo-terminal lives on.
+                      PortDeath{"NodeNowNamesAnotherDevice",
+                                [](DyingPortTest& test) {
+                                    const auto next = test.folder / "next";
+                                    std::filesystem::create_symlink(test.replacement.slavePath(),
+                                                                    next);
+                                    std::filesystem::rename(next, test.node);
+                                    return true;
+                                },
+                                true},
+                      PortDeath{"NodeRemoved",
+                                [](DyingPortTest& test) {
+                                    std::filesystem::remove(test.node);
+                                    return true;
+                                },
+                                false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 class CDCLinkWithoutPadTest : public ::testing::TestWithParam<std::vector<std::string>> {};
 

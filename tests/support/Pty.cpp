@@ -1,8 +1,8 @@
 #include "support/Pty.hpp"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <stdlib.h>
+#include <sys/select.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,9 +14,24 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-int millisecondsUntil(Clock::time_point deadline) {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-    return static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
+// select() rather than poll(): macOS's poll() does not support devices.
+bool readableWithin(int fd, std::chrono::microseconds timeout) {
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(fd, &readable);
+    timeval left{static_cast<time_t>(timeout.count() / 1'000'000),
+                 static_cast<suseconds_t>(timeout.count() % 1'000'000)};
+    return select(fd + 1, &readable, nullptr, nullptr, &left) > 0;
+}
+
+// Still asks once the deadline has passed, without waiting.
+bool readableBefore(int fd, Clock::time_point deadline) {
+    const auto left = std::chrono::ceil<std::chrono::microseconds>(deadline - Clock::now());
+    return readableWithin(fd, std::max(left, std::chrono::microseconds(0)));
+}
+
+bool isHangUp(ssize_t received) {
+    return received == 0 || (received < 0 && errno == EIO);
 }
 
 }  // namespace
@@ -45,21 +60,23 @@ bool Pty::slaveClosed(std::chrono::milliseconds timeout) const {
     return dorvane::test::slaveClosed(master_, timeout);
 }
 
+bool waitReadable(int fd, std::chrono::milliseconds timeout) {
+    return readableWithin(fd, timeout);
+}
+
 std::string readFromMaster(int masterFd, std::size_t count, std::chrono::milliseconds timeout,
                            OnHangUp onHangUp) {
     const auto deadline = Clock::now() + timeout;
     std::string bytes;
     char buffer[65536];
     while (bytes.size() < count && Clock::now() < deadline) {
-        pollfd ready{masterFd, POLLIN, 0};
-        if (poll(&ready, 1, millisecondsUntil(deadline)) <= 0) {
+        if (!readableBefore(masterFd, deadline)) {
             break;
         }
         const ssize_t n = ::read(masterFd, buffer, std::min(sizeof buffer, count - bytes.size()));
         if (n > 0) {
             bytes.append(buffer, static_cast<std::size_t>(n));
-        } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
-            // EIO: no slave descriptor is open and nothing is left to read.
+        } else if (isHangUp(n)) {
             if (onHangUp == OnHangUp::stop) {
                 break;
             }
@@ -72,11 +89,17 @@ std::string readFromMaster(int masterFd, std::size_t count, std::chrono::millise
     return bytes;
 }
 
+// Once no slave descriptor is open, the master reads what is left, then EIO (Linux) or end of
+// file (macOS).
 bool slaveClosed(int masterFd, std::chrono::milliseconds timeout) {
-    // No events asked: poll() then waits for the hang-up alone, not for pending bytes.
-    pollfd hangUp{masterFd, 0, 0};
-    return poll(&hangUp, 1, static_cast<int>(timeout.count())) > 0 &&
-           (hangUp.revents & POLLHUP) != 0;
+    const auto deadline = Clock::now() + timeout;
+    char discarded[65536];
+    while (readableBefore(masterFd, deadline)) {
+        if (isHangUp(::read(masterFd, discarded, sizeof discarded))) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void Pty::closeMaster() {

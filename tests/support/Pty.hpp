@@ -22,10 +22,11 @@ public:
     // `timeout` passed.
     std::string read(std::size_t count, std::chrono::milliseconds timeout) const;
 
-    // Whether every descriptor of the slave side is closed, waiting up to `timeout`.
+    // Whether every descriptor of the slave side is closed, waiting up to `timeout`. Discards
+    // what the slave side wrote and nobody read.
     bool slaveClosed(std::chrono::milliseconds timeout) const;
 
-    // Hangs up: the slave side sees POLLHUP from now on.
+    // Hangs up: the slave side reads end of file from now on.
     void closeMaster();
 
 private:
@@ -42,8 +43,11 @@ enum class OnHangUp { stop, keepWaiting };
 std::string readFromMaster(int masterFd, std::size_t count, std::chrono::milliseconds timeout,
                            OnHangUp onHangUp);
 
-// Whether every descriptor of the slave side is closed, waiting up to `timeout`. Also true
-// before any was opened.
+// Whether every descriptor of the slave side is closed, waiting up to `timeout`. Discards what the
+// slave side wrote and nobody read.
 bool slaveClosed(int masterFd, std::chrono::milliseconds timeout);
+
+// Whether `fd` becomes readable (bytes, end of file or an error to read) within `timeout`.
+bool waitReadable(int fd, std::chrono::milliseconds timeout);
 
 }  // namespace dorvane::test
