@@ -1,9 +1,11 @@
 #include "link/BoundedWrite.hpp"
 
+#include <sys/ioctl.h>
 #include <sys/select.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <thread>
 
 namespace dorvane {
 namespace {
@@ -37,8 +39,9 @@ bool waitForRoom(int fd, Clock::time_point deadline) {
 
 }  // namespace
 
-bool writeAll(int fd, std::string_view bytes, std::chrono::milliseconds budget) {
+std::size_t writeWithin(int fd, std::string_view bytes, std::chrono::milliseconds budget) {
     const auto deadline = Clock::now() + budget;
+    const std::size_t total = bytes.size();
     while (!bytes.empty()) {
         const ssize_t written = write(fd, bytes.data(), bytes.size());
         if (written > 0) {
@@ -49,13 +52,30 @@ bool writeAll(int fd, std::string_view bytes, std::chrono::milliseconds budget) 
             continue;
         }
         if (written < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-            return false;
+            break;
         }
         if (!waitForRoom(fd, deadline)) {
-            return false;
+            break;
         }
     }
-    return true;
+    return total - bytes.size();
+}
+
+std::size_t queuedOutput(int fd) {
+    int queued = 0;
+    if (ioctl(fd, TIOCOUTQ, &queued) != 0 || queued < 0) {
+        return 0;
+    }
+    return static_cast<std::size_t>(queued);
+}
+
+// Polled: no call waits for a drain with a time limit. A USB pad that reads takes a line
+// within a millisecond or two.
+void drainWithin(int fd, std::chrono::milliseconds budget) {
+    const auto deadline = Clock::now() + budget;
+    while (queuedOutput(fd) > 0 && Clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
 }
 
 }  // namespace dorvane

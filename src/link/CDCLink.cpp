@@ -39,12 +39,6 @@ void raiseModemLines(int fd) {
     ioctl(fd, TIOCMSET, &bits);
 }
 
-bool writeLine(int fd, std::string_view text) {
-    std::string line(text);
-    line += '\n';
-    return writeAll(fd, line, CDCLink::writeBudget);
-}
-
 // A hung-up terminal reads as readable, and a read then ends at once (end of file, EIO or
 // ENXIO); a live one has bytes or nothing (EAGAIN). The pad never sends, so reading loses
 // nothing. select() rather than poll(): macOS's poll() does not support devices.
@@ -72,7 +66,7 @@ void CDCLink::reconnectIfNeeded() {
         if (isAlive()) {
             return;
         }
-        closePort();
+        discardAndClose();
     }
     // A candidate that cannot be opened (busy, not permitted, a stale node) must not hide the
     // ones after it.
@@ -88,15 +82,33 @@ bool CDCLink::sendLine(std::string_view text) {
     if (!isOpen()) {
         return false;
     }
-    if (!writeLine(fd_, text)) {
-        closePort();
+    if (!writeLine(text)) {
+        discardAndClose();
         return false;
     }
     return true;
 }
 
+// A pad that reads takes what is queued within a millisecond or two; discarding it at once would
+// cut off the last line (dorvane send closes right after writing it).
 void CDCLink::closePort() {
+    if (isOpen()) {
+        drainWithin(fd_, writeBudget);
+    }
+    discardAndClose();
+}
+
+// Linux's cdc-acm driver waits up to 30 s in close() for queued output to drain, so queued
+// output is discarded first; it is the start of a line the pad never got whole. Only when the
+// driver reports some, which is what close() would wait for: a pseudo-terminal reports none,
+// and flushing one throws away bytes its reader has not taken yet. Closing after a failed write
+// or a hang-up comes here directly: that pad gets no more time.
+void CDCLink::discardAndClose() {
     if (fd_ >= 0) {
+        if (queuedOutput(fd_) > 0) {
+            lineCut_ = true;
+            tcflush(fd_, TCOFLUSH);
+        }
         close(fd_);
     }
     fd_ = -1;
@@ -105,7 +117,7 @@ void CDCLink::closePort() {
 }
 
 bool CDCLink::openPort(const std::string& path) {
-    closePort();
+    discardAndClose();
     // The descriptor stays non-blocking so that a pad which stops reading cannot hang the
     // caller: every write waits through select() within writeBudget instead. O_CLOEXEC keeps
     // programs the companion starts (a browser, an editor) from holding the port after a pause.
@@ -119,8 +131,22 @@ bool CDCLink::openPort(const std::string& path) {
     path_ = path;
     node_ = nodeAt(path);
     ++connectionCount_;
-    writeLine(fd_, greetingLine);  // a lost greeting leaves the link open; the next line decides
+    writeLine(greetingLine);  // a lost greeting leaves the link open; the next line decides
     return true;
+}
+
+// After a line was cut short, a lone LF goes first, so that the pad drops the fragment instead
+// of taking it and this line for one.
+bool CDCLink::writeLine(std::string_view text) {
+    const std::string_view terminator = lineCut_ ? "\n" : "";
+    std::string bytes(terminator);
+    bytes += text;
+    bytes += '\n';
+    const std::size_t taken = writeWithin(fd_, bytes, writeBudget);
+    if (taken > 0) {
+        lineCut_ = taken > terminator.size() && taken < bytes.size();
+    }
+    return taken == bytes.size();
 }
 
 // A valid descriptor is not enough: an unplugged device keeps it valid. A hang-up tells on most

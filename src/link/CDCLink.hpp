@@ -24,7 +24,8 @@ inline constexpr std::string_view greetingLine = "OS linux";
 // Main thread only.
 class CDCLink {
 public:
-    // The longest a line may keep the caller waiting when the pad stops reading.
+    // The longest a line may keep the caller waiting when the pad stops reading; also the
+    // longest closePort() lets queued output drain.
     static constexpr std::chrono::milliseconds writeBudget{250};
 
     explicit CDCLink(const DeviceRegistry& registry) : registry_(registry) {}
@@ -49,7 +50,7 @@ public:
     // whole within writeBudget closes the link and is dropped.
     bool sendLine(std::string_view text);
 
-    // Harmless when already closed.
+    // Output the pad has not taken within writeBudget is discarded. Harmless when closed.
     void closePort();
 
 private:
@@ -65,12 +66,15 @@ private:
 
     bool openPort(const std::string& path);
     bool isAlive() const;
+    bool writeLine(std::string_view text);
+    void discardAndClose();
 
     const DeviceRegistry& registry_;
     std::optional<std::string> path_;
     int fd_ = -1;
     std::optional<PortNode> node_;
     std::uint64_t connectionCount_ = 0;
+    bool lineCut_ = false;  // the pad may hold the start of a line that was never ended
 };
 
 }  // namespace dorvane

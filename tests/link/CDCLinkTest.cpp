@@ -105,7 +105,7 @@ TEST_F(CDCLinkTest, ContinuesShortWritesUntilTheLineIsWhole) {
     EXPECT_EQ(received, greeting + line + "\n");
 }
 
-TEST_F(CDCLinkTest, DropsALineThePeerDoesNotTakeWithinTheBudget) {
+TEST_F(CDCLinkTest, DropsALineThePeerDoesNotTakeWithinTheBudgetAndEndsItWhenReconnecting) {
     const auto start = std::chrono::steady_clock::now();
 
     EXPECT_FALSE(link.sendLine(std::string(1024 * 1024, 'x')));
@@ -114,6 +114,10 @@ TEST_F(CDCLinkTest, DropsALineThePeerDoesNotTakeWithinTheBudget) {
     EXPECT_FALSE(link.isOpen());
     EXPECT_EQ(link.path(), std::nullopt);
     EXPECT_TRUE(pty.slaveClosed(5s));
+
+    EXPECT_TRUE(link.sendLine("LAYER cursor"));
+    const std::string expected = "\n" + greeting + "LAYER cursor\n";
+    EXPECT_EQ(pty.read(expected.size() + 1, 200ms), expected);
 }
 
 // /dev/full opens but is no terminal, and refuses every write.
