@@ -147,11 +147,11 @@ struct PortDeath {
     bool reopens;                    // the same call opens whatever the path names now
 };
 
-// The pad's node is a symbolic link of the test's own, which the test can replace or remove.
 void PrintTo(const PortDeath& death, std::ostream* out) {
     *out << death.name;
 }
 
+// The pad's node is a symbolic link of the test's own, which the test can replace or remove.
 class DyingPortTest : public ::testing::TestWithParam<PortDeath> {
 public:
     void SetUp() override {
@@ -169,6 +169,37 @@ public:
     CDCLink link{registry};
 };
 
+bool unplug(DyingPortTest& test) {
+    test.pty.closeMaster();
+    return true;
+}
+
+// The node stays in place. TIOCVHANGUP is Linux's, and needs root.
+bool hangUp([[maybe_unused]] DyingPortTest& test) {
+#ifdef TIOCVHANGUP
+    const int witness = open(test.pty.slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    const bool hungUp = ioctl(witness, TIOCVHANGUP) == 0;
+    close(witness);
+    return hungUp;
+#else
+    return false;
+#endif
+}
+
+// No hang-up at all, as a port with CLOCAL set need not report one: the old pseudo-terminal
+// lives on.
+bool pointTheNodeElsewhere(DyingPortTest& test) {
+    const auto next = test.folder / "next";
+    std::filesystem::create_symlink(test.replacement.slavePath(), next);
+    std::filesystem::rename(next, test.node);
+    return true;
+}
+
+bool removeTheNode(DyingPortTest& test) {
+    std::filesystem::remove(test.node);
+    return true;
+}
+
 // A dead port is noticed without a write; each sign of death suffices alone.
 TEST_P(DyingPortTest, IsNoticedByTheNextReconnect) {
     if (!GetParam().strike(*this)) {
@@ -182,42 +213,13 @@ TEST_P(DyingPortTest, IsNoticedByTheNextReconnect) {
     EXPECT_EQ(link.connectionCount(), GetParam().reopens ? 2u : 1u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Deaths, DyingPortTest,
-    ::testing::Values(PortDeath{"Unplugged",
-                                [](DyingPortTest& test) {
-                                    test.pty.closeMaster();
-                                    return true;
-                                },
-                                false},
-                      // A hang-up that leaves the node in place; TIOCVHANGUP needs root.
-                      PortDeath{"HungUpWithItsNodeKept",
-                                [](DyingPortTest& test) {
-                                    const int witness = open(test.pty.slavePath().c_str(),
-                                                             O_RDWR | O_NOCTTY | O_NONBLOCK);
-                                    const bool hungUp = ioctl(witness, TIOCVHANGUP) == 0;
-                                    close(witness);
-                                    return hungUp;
-                                },
-                                true},
-                      // No hang-up at all, as a port with CLOCAL set need not report one: the old
-                      // pseudo-terminal lives on.
-                      PortDeath{"NodeNowNamesAnotherDevice",
-                                [](DyingPortTest& test) {
-                                    const auto next = test.folder / "next";
-                                    std::filesystem::create_symlink(test.replacement.slavePath(),
-                                                                    next);
-                                    std::filesystem::rename(next, test.node);
-                                    return true;
-                                },
-                                true},
-                      PortDeath{"NodeRemoved",
-                                [](DyingPortTest& test) {
-                                    std::filesystem::remove(test.node);
-                                    return true;
-                                },
-                                false}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Deaths, DyingPortTest,
+                         ::testing::Values(PortDeath{"Unplugged", unplug, false},
+                                           PortDeath{"HungUpWithItsNodeKept", hangUp, true},
+                                           PortDeath{"NodeNowNamesAnotherDevice",
+                                                     pointTheNodeElsewhere, true},
+                                           PortDeath{"NodeRemoved", removeTheNode, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 class CDCLinkWithoutPadTest : public ::testing::TestWithParam<std::vector<std::string>> {};
 
