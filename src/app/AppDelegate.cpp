@@ -134,10 +134,10 @@ void AppDelegate::tick() {
         rebuildMenu();
         return;
     }
-    const bool wasOpen = cdc_.isOpen();
     cdc_.reconnectIfNeeded();
-    // A port that has just opened shows the pad's default layer, not the one last decided.
-    if (!wasOpen && cdc_.isOpen() && lastLayer_) {
+    // A new connection shows the pad's default layer, not the one last decided. That includes a
+    // dead port replaced within the one reconnect, as when the pad is replugged between two ticks.
+    if (cdc_.connectionCount() != connectionsTold_ && lastLayer_) {
         sendLayer(*lastLayer_);
     }
     considerFrontmost(workspace_.frontmostApplication());
@@ -159,8 +159,10 @@ void AppDelegate::considerFrontmost(const std::optional<RunningApplication>& app
     rebuildMenu();
 }
 
+// A connection that sendLine() opens itself is told the slot right away.
 void AppDelegate::sendLayer(const std::string& slot) {
     cdc_.sendLine("LAYER " + slot);
+    connectionsTold_ = cdc_.connectionCount();
 }
 
 // Rebuilt after every event, but shown only when it changed: a menu replaced while it is open

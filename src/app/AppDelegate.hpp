@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -90,6 +91,8 @@ private:
     std::optional<std::string> lastLayer_;
     std::string frontmostName_ = noName;
     bool paused_ = false;
+    // The link's connections that have been told lastLayer_ (or a newer slot).
+    std::uint64_t connectionsTold_ = 0;
     bool choosingFile_ = false;
     bool quitting_ = false;
     std::optional<MenuModel> shownMenu_;
