@@ -1,5 +1,7 @@
 #include "support/CompanionSession.hpp"
 
+#include <stdlib.h>
+
 #include <stdexcept>
 
 #include "support/DesktopData.hpp"
@@ -21,11 +23,10 @@ void installDesktopEntries(const std::filesystem::path& applications) {
 }  // namespace
 
 CompanionSession::CompanionSession()
-    : testbed(DORVANE_SOURCE_DIR "/tests/e2e/data/pad.umockdev"),
-      chrome(desktop.startClient("Google-chrome", "chromewin")),
+    : chrome(desktop.startClient("Google-chrome", "chromewin")),
       slack(desktop.startClient("Slack", "slackwin")),
       figma(desktop.startClient("Figma", "figmawin")),
-      pad_(testbed.masterFd(padNode)) {
+      pad_(testbed.masterFd(testbed.plugInPad())) {
     installDesktopEntries(home_ / "data/applications");
     // Only the session's desktop entries are seen.
     std::filesystem::create_directories(home_ / "empty");
@@ -64,8 +65,29 @@ void CompanionSession::launch(const std::string& binary, XDesktop::WindowId fron
     companion_ = std::make_unique<ChildProcess>(std::vector<std::string>{binary}, environment);
 }
 
-void CompanionSession::padPluggedInAs(const std::string& deviceNode) {
-    pad_ = testbed.masterFd(deviceNode);
+std::vector<std::string> CompanionSession::companionDescriptors() const {
+    std::vector<std::string> targets;
+    std::error_code goneMeanwhile;
+    const auto folder = "/proc/" + std::to_string(companion_->pid()) + "/fd";
+    for (const auto& descriptor : std::filesystem::directory_iterator(folder, goneMeanwhile)) {
+        targets.push_back(std::filesystem::read_symlink(descriptor, goneMeanwhile));
+    }
+    return targets;
+}
+
+std::string CompanionSession::padPort() const {
+    char slave[64] = "";
+    ptsname_r(pad_, slave, sizeof slave);
+    return slave;
+}
+
+void CompanionSession::unplugPad() {
+    testbed.unplugPad();
+    pad_ = -1;
+}
+
+void CompanionSession::plugPadBackIn() {
+    pad_ = testbed.masterFd(testbed.plugInPad());
     cookTerminal(pad_);
 }
 

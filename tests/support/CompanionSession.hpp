@@ -18,8 +18,6 @@ namespace dorvane::test {
 // and Slack, which have desktop entries, and Figma, which has none.
 class CompanionSession {
 public:
-    static constexpr const char* padNode = "/dev/ttyACM0";
-
     CompanionSession();
 
     XDesktop desktop;
@@ -37,9 +35,19 @@ public:
     void launch(const std::string& binary, XDesktop::WindowId frontmost);
     ChildProcess& companion() { return *companion_; }
 
-    // The master side of the pad's port; it changes when the pad is plugged in again.
+    // What the companion's descriptors lead to (links in /proc/PID/fd), one each.
+    std::vector<std::string> companionDescriptors() const;
+
+    // The master side of the pad's port, and the port itself (the slave side, which the
+    // companion opens); both change when the pad is plugged in again.
     int pad() const { return pad_; }
-    void padPluggedInAs(const std::string& deviceNode);
+    std::string padPort() const;
+
+    // Pulls the pad's cable. The companion may hold the dead port until it notices.
+    void unplugPad();
+
+    // Plugs the pad back in under a new name, cooked as launch() leaves it.
+    void plugPadBackIn();
 
     // What the pad receives within `timeout`, at most as many bytes as `expected` has.
     std::string padReceives(const std::string& expected,

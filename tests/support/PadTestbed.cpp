@@ -1,17 +1,57 @@
 #include "support/PadTestbed.hpp"
 
+#include <fcntl.h>
 #include <stdlib.h>
 #include <termios.h>
 #include <umockdev.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
+#include <cstdio>
 #include <filesystem>
 #include <stdexcept>
 
 namespace dorvane::test {
 namespace {
+
+constexpr const char* padInterface = "/sys/devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0";
+constexpr const char* padDevice = "/sys/devices/pci0000:00/0000:00:14.0/usb1/1-2";
+
+// The USB host the pad hangs off; it stays when the pad goes.
+constexpr const char* host =
+    "P: /devices/pci0000:00/0000:00:14.0/usb1\n"
+    "E: DEVTYPE=usb_device\nE: SUBSYSTEM=usb\n"
+    "A: idVendor=1d6b\nA: idProduct=0002\nA: product=xHCI Host Controller\n\n"
+    "P: /devices/pci0000:00/0000:00:14.0\n"
+    "E: SUBSYSTEM=pci\nE: DRIVER=xhci_hcd\nA: vendor=0x8086\n";
+
+std::string ttyName(int plugIn) {
+    return "ttyACM" + std::to_string(plugIn);
+}
+
+// The pad's CDC ACM port, its interface and its USB device, in umockdev-record format, for its
+// `plugIn`-th plug-in (0 the first): numbered apart from every earlier one.
+std::string padDescription(int plugIn) {
+    const std::string tty = ttyName(plugIn);
+    const std::string minor = std::to_string(plugIn);
+    const int deviceNumber = 5 + plugIn;
+    char usbNode[32];
+    std::snprintf(usbNode, sizeof usbNode, "bus/usb/001/%03d", deviceNumber);
+    return std::string("P: /devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0/tty/") + tty +
+           "\nN: " + tty + "\nE: DEVNAME=/dev/" + tty + "\nE: MAJOR=166\nE: MINOR=" + minor +
+           "\nE: SUBSYSTEM=tty\nA: dev=166:" + minor +
+           "\n\n"
+           "P: /devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0\n"
+           "E: DEVTYPE=usb_interface\nE: DRIVER=cdc_acm\nE: SUBSYSTEM=usb\n"
+           "A: bInterfaceClass=02\nA: bInterfaceNumber=00\n\n"
+           "P: /devices/pci0000:00/0000:00:14.0/usb1/1-2\nN: " +
+           usbNode + "\nE: DEVNAME=/dev/" + usbNode +
+           "\nE: DEVTYPE=usb_device\nE: DRIVER=usb\nE: SUBSYSTEM=usb\n"
+           "E: ID_VENDOR_ID=303a\nE: ID_MODEL_ID=8123\n"
+           "A: idVendor=303a\nA: idProduct=8123\nA: product=Dorvane Pad\n"
+           "A: manufacturer=Dorvane\nA: serial=ABC123\nA: busnum=1\nA: devnum=" +
+           std::to_string(deviceNumber) + "\n\n";
+}
 
 std::string rootDirOf(UMockdevTestbed* testbed) {
     gchar* root = umockdev_testbed_get_root_dir(testbed);
@@ -20,28 +60,42 @@ std::string rootDirOf(UMockdevTestbed* testbed) {
     return path;
 }
 
-}  // namespace
-
-PadTestbed::PadTestbed(const std::string& deviceFile) : testbed_(umockdev_testbed_new()) {
-    try {
-        plugIn(deviceFile);
-    } catch (...) {
-        g_object_unref(testbed_);
-        throw;
-    }
+// Closing the master hangs the port up for whoever holds it, as the kernel does when the device
+// goes away. The descriptor's number stays taken, by /dev/null: umockdev closes every master it
+// made once more when it goes, which could otherwise close a stranger's descriptor.
+void hangUp(int master) {
+    const int nothing = open("/dev/null", O_RDWR | O_CLOEXEC);
+    dup3(nothing, master, O_CLOEXEC);
+    close(nothing);
 }
 
-void PadTestbed::plugIn(const std::string& deviceFile) {
+[[noreturn]] void throwError(GError* error) {
+    std::string message = error ? error->message : "unknown error";
+    g_clear_error(&error);
+    throw std::runtime_error("umockdev: " + message);
+}
+
+}  // namespace
+
+PadTestbed::PadTestbed() : testbed_(umockdev_testbed_new()) {}
+
+// Delegating: the destructor runs when this one throws.
+PadTestbed::PadTestbed(const std::string& deviceFile) : PadTestbed() {
     GError* error = nullptr;
     if (!umockdev_testbed_add_from_file(testbed_, deviceFile.c_str(), &error)) {
-        std::string message = error ? error->message : "unknown error";
-        g_clear_error(&error);
-        throw std::runtime_error("umockdev: " + message);
+        throwError(error);
     }
 }
 
 PadTestbed::~PadTestbed() {
     g_object_unref(testbed_);
+}
+
+void PadTestbed::add(const std::string& description) {
+    GError* error = nullptr;
+    if (!umockdev_testbed_add_from_string(testbed_, description.c_str(), &error)) {
+        throwError(error);
+    }
 }
 
 int PadTestbed::masterFd(const std::string& deviceNode) const {
@@ -57,18 +111,29 @@ std::map<std::string, std::string> PadTestbed::childEnvironment() const {
     };
 }
 
-void PadTestbed::unplug(const std::string& sysfsPath, const std::string& deviceNode) {
-    const int master = masterFd(deviceNode);
+std::string PadTestbed::plugInPad() {
+    add(padDescription(plugIns_) + (plugIns_ == 0 ? host : ""));
+    const std::string node = "/dev/" + ttyName(plugIns_++);
+    // A program started later must not inherit the master: its copy would keep the port from
+    // ever hanging up.
+    fcntl(masterFd(node), F_SETFD, FD_CLOEXEC);
+    return node;
+}
+
+void PadTestbed::unplugPad() {
+    const std::string tty = ttyName(plugIns_ - 1);
+    const int master = masterFd("/dev/" + tty);
     char slave[64] = "";
     ptsname_r(master, slave, sizeof slave);
-    // Closing the master hangs the port up for whoever holds it, as the kernel does when the
-    // device goes away.
-    close(master);
+    hangUp(master);
     const std::string root = rootDirOf(testbed_);
-    std::filesystem::remove(root + deviceNode);
-    umockdev_testbed_remove_device(testbed_, sysfsPath.c_str());
+    std::filesystem::remove(root + "/dev/" + tty);
+    for (const std::string& device : {std::string(padInterface) + "/tty/" + tty,
+                                      std::string(padInterface), std::string(padDevice)}) {
+        umockdev_testbed_remove_device(testbed_, device.c_str());
+    }
     // umockdev keeps its map entry for the pseudo-terminal, and would refuse a later device
-    // that gets the same one.
+    // that the kernel gives the same one.
     std::string mapEntry = slave;
     std::replace(mapEntry.begin(), mapEntry.end(), '/', '_');
     std::filesystem::remove(root + "/dev/.ptymap/" + mapEntry);

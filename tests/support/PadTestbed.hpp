@@ -12,6 +12,8 @@ namespace dorvane::test {
 // with childEnvironment(). Emulated ttys are pseudo-terminals whose master side the test holds.
 class PadTestbed {
 public:
+    // An empty tree: plugInPad() adds the pad.
+    PadTestbed();
     // `deviceFile` is in umockdev-record format.
     explicit PadTestbed(const std::string& deviceFile);
     ~PadTestbed();
@@ -24,14 +26,20 @@ public:
     // What a child needs to see the testbed instead of the real /sys and /dev.
     std::map<std::string, std::string> childEnvironment() const;
 
-    // Adds the devices of another umockdev-record file, as plugging them in does.
-    void plugIn(const std::string& deviceFile);
+    // Plugs the pad in and returns its port's node, "/dev/ttyACM0" the first time. umockdev
+    // never frees a node name, a minor number or a USB device number, so each plug-in gets new
+    // ones, as the kernel does while a program still holds the old port.
+    std::string plugInPad();
 
-    // Hangs the port up and removes the device and its node, as unplugging the pad does.
-    void unplug(const std::string& sysfsPath, const std::string& deviceNode);
+    // Hangs the port of the pad last plugged in up and removes the pad, as pulling its cable
+    // does.
+    void unplugPad();
 
 private:
+    void add(const std::string& description);
+
     UMockdevTestbed* testbed_;
+    int plugIns_ = 0;
 };
 
 // Turns on, from the master side, the cooked-mode settings a program must switch off
