@@ -41,6 +41,7 @@ bench: build
 	build/release/bench/companion_bench latency build/release/dorvane
 	build/release/bench/companion_bench idle build/release/dorvane
 	build/release/bench/companion_bench idle-tray build/release/dorvane
+	build/release/bench/companion_bench replug build/release/dorvane
 
 demo: build
 	build/release/demo/dorvane_demo build/release/dorvane

@@ -2,7 +2,8 @@
 //   companion_bench latency BINARY   activation request → LAYER line on the pad, 100 switches
 //   companion_bench idle BINARY      CPU time, wake-ups and memory over 60 s with the pad open
 //   companion_bench idle-tray BINARY the same with a tray host (xfce4-panel) showing its item
-// DORVANE_IDLE_SECONDS shortens the idle run.
+//   companion_bench replug BINARY    100 unplugs and replugs of the pad with Slack in front
+// DORVANE_IDLE_SECONDS shortens the idle run, DORVANE_REPLUGS the replug soak.
 #include <poll.h>
 #include <xcb/xcb.h>
 
@@ -12,6 +13,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
+#include <random>
 #include <sstream>
 #include <thread>
 
@@ -76,6 +79,11 @@ struct Session : CompanionSession {
     }
 };
 
+int environmentNumber(const char* name, int otherwise) {
+    const char* configured = std::getenv(name);
+    return configured ? std::atoi(configured) : otherwise;
+}
+
 double percentile(std::vector<double> values, double p) {
     std::sort(values.begin(), values.end());
     return values[static_cast<std::size_t>(p * (values.size() - 1))];
@@ -138,8 +146,7 @@ Usage usageOf(pid_t pid) {
 }
 
 int idle(const std::string& binary, bool withTray) {
-    const char* configured = std::getenv("DORVANE_IDLE_SECONDS");
-    const int seconds = configured ? std::atoi(configured) : 60;
+    const int seconds = environmentNumber("DORVANE_IDLE_SECONDS", 60);
     Session session(binary, withTray);
     std::this_thread::sleep_for(2s);
     const Usage before = usageOf(session.companion().pid());
@@ -155,18 +162,87 @@ int idle(const std::string& binary, bool withTray) {
     return 0;
 }
 
+// What one replug brought within the time allowed.
+struct Replug {
+    bool greeted = false;
+    std::optional<double> layerMilliseconds;
+};
+
+// The pad stays `stay` longer first: pulled as soon as the last replug was judged, it would go
+// at much the same point of the companion's one-second tick every time, not at a random one as
+// a hand pulls it.
+Replug replugOnce(Session& session, std::chrono::milliseconds stay, std::chrono::milliseconds gap) {
+    constexpr auto allowed = 3s;
+    std::this_thread::sleep_for(stay);
+    session.unplugPad();
+    std::this_thread::sleep_for(gap);
+    session.plugPadBackIn();
+    const auto pluggedIn = Clock::now();
+    const auto left = [&] {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(pluggedIn + allowed -
+                                                                     Clock::now());
+    };
+    Replug replug;
+    replug.greeted = session.padEventuallyReceives("OS linux\n", allowed);
+    if (replug.greeted && session.padEventuallyReceives("LAYER slack\n", left())) {
+        replug.layerMilliseconds =
+            std::chrono::duration<double, std::milli>(Clock::now() - pluggedIn).count();
+    }
+    return replug;
+}
+
+// The pad pulled and plugged back in after a random 0.2 to 1.5 s, again and again, under the
+// running companion: each replug must bring the greeting and then the slot of the application
+// in front, Slack's, which is not the pad's own default.
+int replugSoak(const std::string& binary) {
+    const int replugs = environmentNumber("DORVANE_REPLUGS", 100);
+    Session session(binary);
+    session.desktop.activate(session.slack);
+    session.expect("LAYER slack\n");
+    const auto descriptorsBefore = session.companionDescriptors().size();
+    std::mt19937 random(2024);  // the same gaps on every run, so runs compare
+    std::uniform_int_distribution<int> stayMilliseconds(0, 1000);
+    std::uniform_int_distribution<int> gapMilliseconds(200, 1500);
+    int greetedOnly = 0;
+    std::vector<double> layerMilliseconds;
+    for (int i = 0; i < replugs; ++i) {
+        const auto stay = std::chrono::milliseconds(stayMilliseconds(random));
+        const auto replug =
+            replugOnce(session, stay, std::chrono::milliseconds(gapMilliseconds(random)));
+        if (replug.layerMilliseconds) {
+            layerMilliseconds.push_back(*replug.layerMilliseconds);
+        } else if (replug.greeted) {
+            ++greetedOnly;
+        }
+    }
+    std::printf(
+        "replug soak, %d replugs 0.2-1.5 s apart: greeting + LAYER slack within 3 s %zu of %d "
+        "(greeting alone %d)",
+        replugs, layerMilliseconds.size(), replugs, greetedOnly);
+    if (!layerMilliseconds.empty()) {
+        std::printf("; replug -> LAYER p50 %.0f ms, max %.0f ms",
+                    percentile(layerMilliseconds, 0.5), percentile(layerMilliseconds, 1.0));
+    }
+    std::printf("; companion's open descriptors %zu at the start, %zu at the end\n",
+                descriptorsBefore, session.companionDescriptors().size());
+    return 0;
+}
+
 }  // namespace
 }  // namespace dorvane::test
 
 int main(int argc, char** argv) {
     const std::string mode = argc == 3 ? argv[1] : "";
-    if (mode != "latency" && mode != "idle" && mode != "idle-tray") {
-        std::cerr << "usage: companion_bench latency|idle|idle-tray BINARY\n";
+    if (mode != "latency" && mode != "idle" && mode != "idle-tray" && mode != "replug") {
+        std::cerr << "usage: companion_bench latency|idle|idle-tray|replug BINARY\n";
         return 2;
     }
     try {
         if (mode == "latency") {
             return dorvane::test::latency(argv[2]);
+        }
+        if (mode == "replug") {
+            return dorvane::test::replugSoak(argv[2]);
         }
         return dorvane::test::idle(argv[2], mode == "idle-tray");
     } catch (const std::exception& error) {
