@@ -67,6 +67,18 @@ TEST_F(CompanionTest, AReplugRestoresTheLastLayer) {
     EXPECT_EQ(padReceives("OS linux\nLAYER slack\n"), "OS linux\nLAYER slack\n");
 }
 
+// As when the pad reboots after the configurator saved its keys: the companion finds the old port
+// dead and the new one present in the same tick.
+TEST_F(CompanionTest, AReplugWithinOneTickRestoresTheLastLayer) {
+    launchWith(session.chrome);
+    ASSERT_EQ(padReceives("OS linux\nLAYER chrome\n"), "OS linux\nLAYER chrome\n");
+
+    session.unplugPad();
+    session.plugPadBackIn();
+
+    EXPECT_EQ(padReceives("OS linux\nLAYER chrome\n"), "OS linux\nLAYER chrome\n");
+}
+
 TEST_F(CompanionTest, SigtermReleasesThePortAndExitsCleanly) {
     launchWith(session.chrome);
     ASSERT_EQ(padReceives("OS linux\nLAYER chrome\n"), "OS linux\nLAYER chrome\n");
