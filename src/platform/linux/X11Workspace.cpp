@@ -77,8 +77,8 @@ xcb_atom_t internAtom(xcb_connection_t* connection, std::string_view name) {
 // PID namespace), the server learns it from the socket.
 xcb_res_query_client_ids_cookie_t requestClientProcess(xcb_connection_t* connection,
                                                        xcb_window_t window) {
-    const xcb_res_client_id_spec_t spec = {window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
-    return xcb_res_query_client_ids(connection, 1, &spec);
+    const xcb_res_client_id_spec_t asked = {window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+    return xcb_res_query_client_ids(connection, 1, &asked);
 }
 
 // None for a remote client, a server without the extension's version 1.2, or a window gone.
