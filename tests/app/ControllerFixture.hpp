@@ -4,7 +4,6 @@
 // registry offers as the pad while it is "plugged in".
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -154,10 +153,9 @@ private:
 
     // Appends what the pad has received, waiting up to five seconds for the first byte.
     bool takeWaiting(std::string& bytes) {
-        pollfd ready{pad->masterFd(), POLLIN, 0};
         char buffer[65536];
         const ssize_t count =
-            poll(&ready, 1, 5000) == 1 ? ::read(pad->masterFd(), buffer, sizeof buffer) : -1;
+            waitReadable(pad->masterFd(), 5s) ? ::read(pad->masterFd(), buffer, sizeof buffer) : -1;
         if (count > 0) {
             bytes.append(buffer, static_cast<std::size_t>(count));
         }
