@@ -28,6 +28,7 @@ pkg_check_modules(TRAY REQUIRED IMPORTED_TARGET gtk+-3.0 ayatana-appindicator3-0
 add_library(dorvane_shell STATIC
     src/platform/linux/X11Workspace.cpp
     src/platform/linux/DesktopEntryIdentity.cpp
+    src/platform/linux/IdentityResolver.cpp
     src/platform/linux/GLibMainLoop.cpp
     src/platform/linux/TrayStatusItem.cpp
     src/platform/linux/GioOpener.cpp

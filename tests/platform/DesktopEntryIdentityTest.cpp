@@ -30,6 +30,18 @@ struct IdentityCase {
     RunningApplication expected;
 };
 
+WindowFacts x11Facts(std::optional<std::string> gtkApplicationId = {},
+                     std::optional<std::string> flatpakAppId = {},
+                     std::optional<std::string> wmClassInstance = {},
+                     std::optional<std::string> wmClassClass = {}) {
+    WindowFacts facts;
+    facts.gtkApplicationId = std::move(gtkApplicationId);
+    facts.flatpakAppId = std::move(flatpakAppId);
+    facts.wmClassInstance = std::move(wmClassInstance);
+    facts.wmClassClass = std::move(wmClassClass);
+    return facts;
+}
+
 class IdentifyApplication : public testing::TestWithParam<IdentityCase> {};
 
 TEST_P(IdentifyApplication, FindsTheDesktopEntry) {
@@ -38,26 +50,26 @@ TEST_P(IdentifyApplication, FindsTheDesktopEntry) {
 
 const IdentityCase identityCases[] = {
     {"GtkApplicationId",
-     {"org.gnome.TextEditor", {}, "gnome-text-editor", "Gnome-text-editor"},
+     x11Facts("org.gnome.TextEditor", {}, "gnome-text-editor", "Gnome-text-editor"),
      {"org.gnome.TextEditor", "Text Editor"}},
     {"FlatpakAppId",
-     {{}, "org.example.Sandboxed", "sandboxed", "Sandboxed"},
+     x11Facts({}, "org.example.Sandboxed", "sandboxed", "Sandboxed"),
      {"org.example.Sandboxed", "Sandboxed"}},
     {"ApplicationIdBeatsStartupWmClass",
-     {"org.gnome.TextEditor", {}, "slack", "Slack"},
+     x11Facts("org.gnome.TextEditor", {}, "slack", "Slack"),
      {"org.gnome.TextEditor", "Text Editor"}},
     {"UnknownApplicationIdFallsBackToWmClass",
-     {"org.example.Unknown", "org.example.Unknown", "slack", "Slack"},
+     x11Facts("org.example.Unknown", "org.example.Unknown", "slack", "Slack"),
      {"com.slack.Slack", "Slack"}},
-    {"StartupWmClass", {{}, {}, "slack", "Slack"}, {"com.slack.Slack", "Slack"}},
+    {"StartupWmClass", x11Facts({}, {}, "slack", "Slack"), {"com.slack.Slack", "Slack"}},
     {"IdEqualsClassIgnoringCase",
-     {{}, {}, "google-chrome", "Google-chrome"},
+     x11Facts({}, {}, "google-chrome", "Google-chrome"),
      {"google-chrome", "Google Chrome"}},
-    {"IdEqualsInstanceIgnoringCase", {{}, {}, "CURSOR", "Electron"}, {"cursor", "Cursor"}},
-    {"StartupWmClassBeatsIdMatch", {{}, {}, "editor", "Editor"}, {"code", "Code"}},
-    {"FileNameIsMadeUtf8", {{}, {}, "cafe", "Cafe"}, {"caf\xef\xbf\xbd", "Caf\xc3\xa9"}},
-    {"NoEntryNamesTheClass", {{}, {}, "xterm", "XTerm"}, {"XTerm", "XTerm"}},
-    {"NoWmClassNamesNothing", {}, {}},
+    {"IdEqualsInstanceIgnoringCase", x11Facts({}, {}, "CURSOR", "Electron"), {"cursor", "Cursor"}},
+    {"StartupWmClassBeatsIdMatch", x11Facts({}, {}, "editor", "Editor"), {"code", "Code"}},
+    {"FileNameIsMadeUtf8", x11Facts({}, {}, "cafe", "Cafe"), {"caf\xef\xbf\xbd", "Caf\xc3\xa9"}},
+    {"NoEntryNamesTheClass", x11Facts({}, {}, "xterm", "XTerm"), {"XTerm", "XTerm"}},
+    {"NoWmClassNamesNothing", x11Facts(), {}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Entries, IdentifyApplication, testing::ValuesIn(identityCases),

@@ -90,12 +90,15 @@ GAppInfo* entryMatchingWmClass(GList* entries, const WindowFacts& facts) {
 }  // namespace
 
 RunningApplication identifyApplication(const WindowFacts& facts) {
-    for (const auto* applicationId : {&facts.gtkApplicationId, &facts.flatpakAppId}) {
+    for (const auto* applicationId : {&facts.appId, &facts.gtkApplicationId, &facts.flatpakAppId}) {
         if (auto entry = entryWithId(*applicationId)) {
             return describe(G_APP_INFO(entry.get()));
         }
     }
     if (!facts.wmClassClass && !facts.wmClassInstance) {
+        if (facts.appId && !facts.appId->empty()) {
+            return {facts.appId, facts.appId};
+        }
         return {};
     }
     // Every entry is loaded from disk here; callers cache the result per window.

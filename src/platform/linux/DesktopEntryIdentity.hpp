@@ -7,13 +7,15 @@
 
 namespace dorvane {
 
-// What a window tells about the application behind it, as read from its X properties and its
-// process. Every text is valid UTF-8.
+// What a desktop tells about the application behind a window: X11 properties and the process
+// on X11, the toplevel's app ID and title on Wayland. Every text is valid UTF-8.
 struct WindowFacts {
     std::optional<std::string> gtkApplicationId;  // _GTK_APPLICATION_ID
     std::optional<std::string> flatpakAppId;      // [Application] name of the sandbox's info file
     std::optional<std::string> wmClassInstance;   // WM_CLASS, first string
     std::optional<std::string> wmClassClass;      // WM_CLASS, second string
+    std::optional<std::string> appId;             // a Wayland toplevel's app ID
+    std::optional<std::string> title;
 };
 
 // Names the application through its desktop entry: the entry's ID (without ".desktop") is the
