@@ -14,6 +14,8 @@ struct DesktopEntry {
     std::string id;  // file name without ".desktop"
     std::string name;
     std::string startupWmClass;  // empty: no StartupWMClass key
+    bool noDisplay = false;
+    std::string exec = "true";  // a program GIO finds on PATH, or it ignores the entry
 };
 
 // Makes `entries` the only desktop entries the process sees: they are written to a temporary
@@ -25,6 +27,9 @@ public:
 
     void SetUp() override;
     void TearDown() override;
+
+    // Adds an entry while the test runs, as installing an application does.
+    void install(const DesktopEntry& entry) const;
 
 private:
     std::vector<DesktopEntry> entries_;

@@ -1,11 +1,14 @@
-#include "platform/linux/DesktopEntryIdentity.hpp"
+#include "platform/linux/IdentityResolver.hpp"
 
+#include <glib.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <optional>
 #include <string>
 
 #include "DesktopEntries.hpp"
+#include "support/Eventually.hpp"
 #include "support/TempDir.hpp"
 
 namespace dorvane {
@@ -13,16 +16,27 @@ namespace {
 
 using test::DesktopEntries;
 
-testing::Environment* const desktopEntries = testing::AddGlobalTestEnvironment(new DesktopEntries({
+constexpr bool hidden = true;
+
+auto* const desktopEntries = new DesktopEntries({
     {"google-chrome", "Google Chrome", ""},
-    {"com.slack.Slack", "Slack", "Slack"},
+    {"google-chrome-remote", "Remote Desktop", "", hidden, "false"},
+    {"com.slack.Slack", "Slack", ""},
+    {"slack", "Slack", ""},
+    {"org.example.Chat", "Chat", "ChatWindow"},
     {"cursor", "Cursor", ""},
+    {"cursor-url-handler", "Cursor - URL Handler", "", hidden},
+    {"codium", "VSCodium", ""},
+    {"codium-url-handler", "VSCodium - URL Handler", "", hidden},
+    {"org.example.Helper", "Helper", "", hidden},
     {"org.gnome.TextEditor", "Text Editor", ""},
     {"org.example.Sandboxed", "Sandboxed", ""},
     {"editor", "Editor", ""},
     {"code", "Code", "Editor"},
     {"caf\xe9", "Caf\xc3\xa9", "Cafe"},  // a file name in Latin-1
-}));
+});
+[[maybe_unused]] testing::Environment* const registered =
+    testing::AddGlobalTestEnvironment(desktopEntries);
 
 struct IdentityCase {
     std::string label;
@@ -42,10 +56,17 @@ WindowFacts x11Facts(std::optional<std::string> gtkApplicationId = {},
     return facts;
 }
 
-class IdentifyApplication : public testing::TestWithParam<IdentityCase> {};
+WindowFacts waylandFacts(std::string appId) {
+    WindowFacts facts;
+    facts.appId = std::move(appId);
+    facts.title = "a title";
+    return facts;
+}
 
-TEST_P(IdentifyApplication, FindsTheDesktopEntry) {
-    EXPECT_EQ(identifyApplication(GetParam().facts), GetParam().expected);
+class ResolveIdentity : public testing::TestWithParam<IdentityCase> {};
+
+TEST_P(ResolveIdentity, FindsTheDesktopEntry) {
+    EXPECT_EQ(IdentityResolver().resolve(GetParam().facts), GetParam().expected);
 }
 
 const IdentityCase identityCases[] = {
@@ -56,12 +77,12 @@ const IdentityCase identityCases[] = {
      x11Facts({}, "org.example.Sandboxed", "sandboxed", "Sandboxed"),
      {"org.example.Sandboxed", "Sandboxed"}},
     {"ApplicationIdBeatsStartupWmClass",
-     x11Facts("org.gnome.TextEditor", {}, "slack", "Slack"),
+     x11Facts("org.gnome.TextEditor", {}, "editor", "Editor"),
      {"org.gnome.TextEditor", "Text Editor"}},
     {"UnknownApplicationIdFallsBackToWmClass",
-     x11Facts("org.example.Unknown", "org.example.Unknown", "slack", "Slack"),
-     {"com.slack.Slack", "Slack"}},
-    {"StartupWmClass", x11Facts({}, {}, "slack", "Slack"), {"com.slack.Slack", "Slack"}},
+     x11Facts("org.example.Unknown", "org.example.Unknown", "editor", "Editor"),
+     {"code", "Code"}},
+    {"StartupWmClass", x11Facts({}, {}, "chat", "ChatWindow"), {"org.example.Chat", "Chat"}},
     {"IdEqualsClassIgnoringCase",
      x11Facts({}, {}, "google-chrome", "Google-chrome"),
      {"google-chrome", "Google Chrome"}},
@@ -70,10 +91,41 @@ const IdentityCase identityCases[] = {
     {"FileNameIsMadeUtf8", x11Facts({}, {}, "cafe", "Cafe"), {"caf\xef\xbf\xbd", "Caf\xc3\xa9"}},
     {"NoEntryNamesTheClass", x11Facts({}, {}, "xterm", "XTerm"), {"XTerm", "XTerm"}},
     {"NoWmClassNamesNothing", x11Facts(), {}},
+    {"AppId", waylandFacts("google-chrome"), {"google-chrome", "Google Chrome"}},
+    {"FlatpakAppIdAsAppId", waylandFacts("com.slack.Slack"), {"com.slack.Slack", "Slack"}},
+    {"AppIdIgnoringCase", waylandFacts("Slack"), {"slack", "Slack"}},
+    {"AppIdAsStartupWmClass", waylandFacts("ChatWindow"), {"org.example.Chat", "Chat"}},
+    {"UrlHandlerGivesWayToItsApplication",
+     waylandFacts("cursor-url-handler"),
+     {"cursor", "Cursor"}},
+    {"AnotherUrlHandler", waylandFacts("codium-url-handler"), {"codium", "VSCodium"}},
+    {"HiddenEntryOfAnotherProgramStays",
+     waylandFacts("google-chrome-remote"),
+     {"google-chrome-remote", "Remote Desktop"}},
+    {"HiddenEntryAloneStays", waylandFacts("org.example.Helper"), {"org.example.Helper", "Helper"}},
+    {"NoEntryNamesTheAppId",
+     waylandFacts("org.example.Absent"),
+     {"org.example.Absent", "org.example.Absent"}},
 };
 
-INSTANTIATE_TEST_SUITE_P(Entries, IdentifyApplication, testing::ValuesIn(identityCases),
+INSTANTIATE_TEST_SUITE_P(Entries, ResolveIdentity, testing::ValuesIn(identityCases),
                          [](const auto& info) { return info.param.label; });
+
+// GIO tells of the new entry on the main context, from a watch on the entries' folders.
+TEST(ResolveIdentityCache, InstalledApplicationIsFound) {
+    IdentityResolver resolver;
+    const auto facts = waylandFacts("org.example.Later");
+    ASSERT_EQ(resolver.resolve(facts),
+              (RunningApplication{"org.example.Later", "org.example.Later"}));
+
+    desktopEntries->install({"org.example.Later", "Later", ""});
+    EXPECT_TRUE(test::eventually(
+        [&] {
+            g_main_context_iteration(nullptr, FALSE);
+            return resolver.resolve(facts) == RunningApplication{"org.example.Later", "Later"};
+        },
+        std::chrono::seconds(10)));
+}
 
 struct FlatpakInfoCase {
     std::string label;

@@ -9,6 +9,8 @@
 namespace dorvane {
 namespace {
 
+using DesktopEntryPtr = GObjectPtr<GDesktopAppInfo>;
+
 constexpr std::string_view desktopSuffix = ".desktop";
 
 std::string withoutDesktopSuffix(std::string_view desktopId) {
@@ -18,6 +20,19 @@ std::string withoutDesktopSuffix(std::string_view desktopId) {
     return std::string(desktopId);
 }
 
+// Backends may hand over an empty text for a fact they lack; it names nothing.
+const std::string* given(const std::optional<std::string>& fact) {
+    return fact && !fact->empty() ? &*fact : nullptr;
+}
+
+// On Wayland the app ID plays the part that the window class plays on X11.
+const std::string* windowClass(const WindowFacts& facts) {
+    if (const std::string* wmClass = given(facts.wmClassClass)) {
+        return wmClass;
+    }
+    return given(facts.appId);
+}
+
 // GIO gives the Name as UTF-8 (or "Unnamed"), but the ID is the file's name, which may hold any
 // bytes.
 std::string validUtf8(std::string_view text) {
@@ -25,88 +40,130 @@ std::string validUtf8(std::string_view text) {
     return valid.get();
 }
 
-RunningApplication describe(GAppInfo* entry) {
+std::string entryId(GDesktopAppInfo* entry) {
+    const char* id = g_app_info_get_id(G_APP_INFO(entry));
+    return id != nullptr ? withoutDesktopSuffix(id) : std::string();
+}
+
+RunningApplication describe(GDesktopAppInfo* entry) {
     RunningApplication application;
-    if (const char* id = g_app_info_get_id(entry)) {
-        application.bundleIdentifier = validUtf8(withoutDesktopSuffix(id));
+    if (g_app_info_get_id(G_APP_INFO(entry)) != nullptr) {
+        application.bundleIdentifier = validUtf8(entryId(entry));
     }
-    if (const char* name = g_app_info_get_name(entry)) {
+    if (const char* name = g_app_info_get_name(G_APP_INFO(entry))) {
         application.localizedName = name;
     }
     return application;
 }
 
-GObjectPtr<GDesktopAppInfo> entryWithId(const std::optional<std::string>& applicationId) {
-    if (!applicationId || applicationId->empty()) {
-        return nullptr;
+DesktopEntryPtr entryWithId(const std::string& id) {
+    const std::string desktopId = id + std::string(desktopSuffix);
+    return DesktopEntryPtr(g_desktop_app_info_new(desktopId.c_str()));
+}
+
+DesktopEntryPtr entryNamedDirectly(const WindowFacts& facts) {
+    for (const auto* fact : {&facts.appId, &facts.gtkApplicationId, &facts.flatpakAppId}) {
+        if (const std::string* id = given(*fact)) {
+            if (auto entry = entryWithId(*id)) {
+                return entry;
+            }
+        }
     }
-    const std::string desktopId = *applicationId + std::string(desktopSuffix);
-    return GObjectPtr<GDesktopAppInfo>(g_desktop_app_info_new(desktopId.c_str()));
+    return nullptr;
 }
 
 template <typename Predicate>
-GAppInfo* findEntry(GList* entries, Predicate matches) {
+DesktopEntryPtr findEntry(GList* entries, Predicate matches) {
     for (GList* item = entries; item != nullptr; item = item->next) {
-        auto* entry = static_cast<GAppInfo*>(item->data);
+        if (!G_IS_DESKTOP_APP_INFO(item->data)) {
+            continue;
+        }
+        auto* entry = G_DESKTOP_APP_INFO(item->data);
         if (matches(entry)) {
-            return entry;
+            return DesktopEntryPtr(G_DESKTOP_APP_INFO(g_object_ref(entry)));
         }
     }
     return nullptr;
 }
 
-bool hasStartupWmClass(GAppInfo* entry, const std::string& wmClass) {
-    if (!G_IS_DESKTOP_APP_INFO(entry)) {
-        return false;
-    }
-    const char* startupWmClass = g_desktop_app_info_get_startup_wm_class(G_DESKTOP_APP_INFO(entry));
+bool hasStartupWmClass(GDesktopAppInfo* entry, const std::string& wmClass) {
+    const char* startupWmClass = g_desktop_app_info_get_startup_wm_class(entry);
     return startupWmClass != nullptr && wmClass == startupWmClass;
 }
 
-bool hasIdIgnoringCase(GAppInfo* entry, const std::string& name) {
-    const char* id = g_app_info_get_id(entry);
-    return id != nullptr && g_ascii_strcasecmp(withoutDesktopSuffix(id).c_str(), name.c_str()) == 0;
+bool hasIdIgnoringCase(GDesktopAppInfo* entry, const std::string& name) {
+    return g_ascii_strcasecmp(entryId(entry).c_str(), name.c_str()) == 0;
 }
 
-GAppInfo* entryMatchingWmClass(GList* entries, const WindowFacts& facts) {
-    if (facts.wmClassClass) {
-        if (GAppInfo* entry = findEntry(
-                entries, [&](GAppInfo* e) { return hasStartupWmClass(e, *facts.wmClassClass); })) {
+DesktopEntryPtr entryMatchingWindowClass(const WindowFacts& facts) {
+    const std::string* wmClass = windowClass(facts);
+    const std::string* instance = given(facts.wmClassInstance);
+    if (wmClass == nullptr && instance == nullptr) {
+        return nullptr;
+    }
+    // Every entry is loaded from disk here; callers cache what it gives.
+    GObjectList entries(g_app_info_get_all());
+    if (wmClass != nullptr) {
+        if (auto entry = findEntry(entries.get(), [&](GDesktopAppInfo* e) {
+                return hasStartupWmClass(e, *wmClass);
+            })) {
             return entry;
         }
     }
-    for (const auto* name : {&facts.wmClassClass, &facts.wmClassInstance}) {
-        if (!*name) {
+    for (const std::string* name : {wmClass, instance}) {
+        if (name == nullptr) {
             continue;
         }
-        if (GAppInfo* entry =
-                findEntry(entries, [&](GAppInfo* e) { return hasIdIgnoringCase(e, **name); })) {
+        if (auto entry = findEntry(
+                entries.get(), [&](GDesktopAppInfo* e) { return hasIdIgnoringCase(e, *name); })) {
             return entry;
         }
     }
     return nullptr;
+}
+
+bool runSameProgram(GDesktopAppInfo* one, GDesktopAppInfo* other) {
+    const char* program = g_app_info_get_executable(G_APP_INFO(one));
+    const char* otherProgram = g_app_info_get_executable(G_APP_INFO(other));
+    return program != nullptr && otherProgram != nullptr &&
+           std::string_view(program) == otherProgram;
+}
+
+// Applications install hidden helper entries beside their main one: Electron editors register
+// "<main>-url-handler" for their URL scheme, and on Wayland their windows carry that helper's ID
+// as app ID. Users know such an application by its visible entry, so a hidden entry stands for
+// the visible entry whose ID it extends by "-suffix" (the longest such ID first), as long as both
+// run the same program; that check keeps an unrelated entry that merely shares a prefix out.
+DesktopEntryPtr visibleEntryFor(DesktopEntryPtr entry) {
+    if (!g_desktop_app_info_get_nodisplay(entry.get())) {
+        return entry;
+    }
+    const std::string id = entryId(entry.get());
+    for (auto dash = id.rfind('-'); dash != std::string::npos && dash > 0;
+         dash = id.rfind('-', dash - 1)) {
+        auto main = entryWithId(id.substr(0, dash));
+        if (main && !g_desktop_app_info_get_nodisplay(main.get()) &&
+            runSameProgram(main.get(), entry.get())) {
+            return main;
+        }
+    }
+    return entry;
 }
 
 }  // namespace
 
 RunningApplication identifyApplication(const WindowFacts& facts) {
-    for (const auto* applicationId : {&facts.appId, &facts.gtkApplicationId, &facts.flatpakAppId}) {
-        if (auto entry = entryWithId(*applicationId)) {
-            return describe(G_APP_INFO(entry.get()));
-        }
+    auto entry = entryNamedDirectly(facts);
+    if (!entry) {
+        entry = entryMatchingWindowClass(facts);
     }
-    if (!facts.wmClassClass && !facts.wmClassInstance) {
-        if (facts.appId && !facts.appId->empty()) {
-            return {facts.appId, facts.appId};
-        }
-        return {};
+    if (entry) {
+        return describe(visibleEntryFor(std::move(entry)).get());
     }
-    // Every entry is loaded from disk here; callers cache the result per window.
-    GObjectList entries(g_app_info_get_all());
-    if (GAppInfo* entry = entryMatchingWmClass(entries.get(), facts)) {
-        return describe(entry);
+    if (const std::string* name = windowClass(facts)) {
+        return {*name, *name};
     }
-    return {facts.wmClassClass, facts.wmClassClass};
+    return {};
 }
 
 std::optional<std::string> flatpakAppIdFromInfoFile(const std::string& path) {

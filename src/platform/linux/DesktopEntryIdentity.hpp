@@ -19,13 +19,14 @@ struct WindowFacts {
 };
 
 // Names the application through its desktop entry: the entry's ID (without ".desktop") is the
-// bundle identifier and its Name the localized name. The entry is the one whose ID the GTK or
-// Flatpak application ID gives, else the one whose StartupWMClass is the window's class, else the
-// one whose ID is the class or instance, ignoring ASCII case. With no entry, both are the class.
-// Both texts are valid UTF-8, as RunningApplication requires.
+// bundle identifier and its Name the localized name. The entry is the one whose ID the app ID, GTK
+// or Flatpak application ID gives, else the one whose StartupWMClass is the window's class (the
+// app ID on Wayland), else the one whose ID is the class, instance or app ID, ignoring ASCII case.
+// A hidden helper entry gives way to the visible entry of the same application. With no entry,
+// both are the class or app ID. Both texts are valid UTF-8, as RunningApplication requires.
 //
-// Reads the desktop-entry index through GIO: set XDG_DATA_HOME and XDG_DATA_DIRS before the
-// first call in the process.
+// Reads desktop entries through GIO, uncached (IdentityResolver caches): set XDG_DATA_HOME and
+// XDG_DATA_DIRS before the first call in the process.
 RunningApplication identifyApplication(const WindowFacts& facts);
 
 // The application ID in a Flatpak sandbox's info file (a key file, [Application] name=ID); none
