@@ -211,7 +211,7 @@ void X11Workspace::takeEvent(const xcb_generic_event_t& event) {
             }
             break;
         case XCB_DESTROY_NOTIFY:
-            identities_.erase(reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window);
+            windowFacts_.erase(reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window);
             break;
         default:
             break;
@@ -244,21 +244,25 @@ std::optional<xcb_window_t> X11Workspace::activeWindow() {
 }
 
 RunningApplication X11Workspace::applicationOf(xcb_window_t window) {
+    return resolver_.resolve(factsOf(window));
+}
+
+WindowFacts X11Workspace::factsOf(xcb_window_t window) {
     // Waiting for the active window's reply queued every event sent before it: a DestroyNotify
-    // for this very ID must drop the old identity before the cache is asked.
+    // for this very ID must drop the old facts before the cache is asked.
     takeEvents(xcb_poll_for_queued_event);
-    if (const auto known = identities_.find(window); known != identities_.end()) {
+    if (const auto known = windowFacts_.find(window); known != windowFacts_.end()) {
         return known->second;
     }
     // Watching before reading: if the watch took, the window's destruction reaches us after the
-    // identity is stored, and removes it. If not, the window was gone before it could be read.
+    // facts are stored, and removes them. If not, the window was gone before it could be read.
     const auto watch = watchForDestruction(window);
-    auto application = identifyApplication(factsOf(window));
+    auto facts = readFacts(window);
     // The replies read since have completed the watch: checking it costs no round trip.
     if (XcbReply<xcb_generic_error_t> error(xcb_request_check(connection_.get(), watch)); !error) {
-        identities_.emplace(window, application);
+        windowFacts_.emplace(window, facts);
     }
-    return application;
+    return facts;
 }
 
 // Other clients' selections on the window are theirs; this replaces only our own.
@@ -268,7 +272,7 @@ xcb_void_cookie_t X11Workspace::watchForDestruction(xcb_window_t window) {
                                                 &eventMask);
 }
 
-WindowFacts X11Workspace::factsOf(xcb_window_t window) {
+WindowFacts X11Workspace::readFacts(xcb_window_t window) {
     xcb_connection_t* connection = connection_.get();
     const xcb_atom_t utf8StringAtom = ewmh_.get()->UTF8_STRING;
     const auto wmClassCookie = requestTextProperty(connection, window, XCB_ATOM_WM_CLASS);

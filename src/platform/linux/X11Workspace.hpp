@@ -5,8 +5,8 @@
 #include <unordered_map>
 
 #include "app/Workspace.hpp"
-#include "platform/linux/DesktopEntryIdentity.hpp"
 #include "platform/linux/GLibHandles.hpp"
+#include "platform/linux/IdentityResolver.hpp"
 #include "platform/linux/XcbHandles.hpp"
 
 namespace dorvane {
@@ -44,6 +44,7 @@ private:
     RunningApplication applicationOf(xcb_window_t window);
     xcb_void_cookie_t watchForDestruction(xcb_window_t window);
     WindowFacts factsOf(xcb_window_t window);
+    WindowFacts readFacts(xcb_window_t window);
 
     XcbConnection connection_;
     int screenNumber_;
@@ -53,9 +54,11 @@ private:
     bool hasResourceExtension_ = false;
     ActivationHandler handler_;
     bool activationPending_ = false;
-    // Resolving an identity reads desktop entries; the once-a-second query must not. An entry
-    // leaves when its window is destroyed: the server hands a closed client's IDs to the next.
-    std::unordered_map<xcb_window_t, RunningApplication> identities_;
+    // Reading a window's facts costs round trips and its sandbox's info file; the once-a-second
+    // query must not repeat that. An entry leaves when its window is destroyed: the server hands a
+    // closed client's IDs to the next.
+    std::unordered_map<xcb_window_t, WindowFacts> windowFacts_;
+    IdentityResolver resolver_;
     // Last member, so the loop stops calling into this object before anything else goes.
     GSourcePtr eventSource_;
 };
