@@ -1,5 +1,6 @@
 #include "rules/LayerMap.hpp"
 
+#include <functional>
 #include <utility>
 
 #include "rules/RulesError.hpp"
@@ -98,9 +99,15 @@ void LayerMap::importRules(const std::filesystem::path& source) {
     rulesfile::writeFileAtomically(fileURL_, text);
     custom_ = std::move(rules);
     stamp_.reset();
+    forgetParseErrors();
 }
 
-// Fails silently: a file that cannot be read or parsed leaves the rules loaded before in force.
+std::optional<RulesError> LayerMap::takeNewParseError() {
+    return std::exchange(unreportedError_, std::nullopt);
+}
+
+// A file that cannot be read or parsed leaves the rules loaded before in force; a parse error is
+// only kept for takeNewParseError().
 // Anything but a regular file is not even opened: this runs every second, and opening a FIFO
 // wakes its writer, and opening a terminal sets its modem lines.
 void LayerMap::reload() {
@@ -113,12 +120,31 @@ void LayerMap::reload() {
     if (stamp_ == stamp || !stamp->regularFile) {
         return;
     }
+    std::string text;
     try {
-        custom_ = parse(rulesfile::readTextFile(fileURL_));
+        text = rulesfile::readTextFile(fileURL_);
+        custom_ = parse(text);
         stamp_ = stamp;
+        forgetParseErrors();
     } catch (const FileError&) {
-    } catch (const RulesError&) {
+    } catch (const RulesError& error) {
+        noteParseError(text, error);
     }
+}
+
+// A missing file forgets nothing: an editor that saves by deleting and creating the file would
+// otherwise have the same broken text reported at every save.
+void LayerMap::noteParseError(std::string_view text, const RulesError& error) {
+    const std::size_t hash = std::hash<std::string_view>{}(text);
+    if (reportedBrokenText_ != hash) {
+        reportedBrokenText_ = hash;
+        unreportedError_ = error;
+    }
+}
+
+void LayerMap::forgetParseErrors() {
+    reportedBrokenText_.reset();
+    unreportedError_.reset();
 }
 
 }  // namespace dorvane

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "rules/RulesError.hpp"
 #include "rules/RulesFile.hpp"
 #include "rules/RunningApplication.hpp"
 
@@ -39,12 +41,21 @@ public:
     // RulesError; on failure the rules file and the rules in memory are left as they were.
     void importRules(const std::filesystem::path& source);
 
+    // Why the rules file last failed to parse, once per broken version: the same broken text
+    // seen again (saved twice, touched, restored) is not reported again until a version loads.
+    std::optional<RulesError> takeNewParseError();
+
 private:
     void reload();
+    void noteParseError(std::string_view text, const RulesError& error);
+    void forgetParseErrors();
 
     std::filesystem::path fileURL_;
     std::optional<Rules> custom_;
     std::optional<rulesfile::FileStamp> stamp_;
+    // A hash keeps the broken text's identity without holding up to a mebibyte of it.
+    std::optional<std::size_t> reportedBrokenText_;
+    std::optional<RulesError> unreportedError_;
 };
 
 }  // namespace dorvane

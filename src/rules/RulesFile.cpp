@@ -110,25 +110,6 @@ std::string readAll(const std::filesystem::path& path) {
     }
 }
 
-// Where a write through `path` must land for a symbolic link there to stay one: the end of its
-// chain of links, which need not exist yet. A relative link leads from the link's own folder.
-std::filesystem::path finalTarget(std::filesystem::path path) {
-    for (int followed = 0; followed <= maxSymbolicLinks; ++followed) {
-        struct stat status {};
-        if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
-            return path;
-        }
-        std::error_code error;
-        const auto target = std::filesystem::read_symlink(path, error);
-        if (error) {
-            throw FileError(path, error.message());
-        }
-        path = path.parent_path() / target;
-    }
-    errno = ELOOP;
-    throwSystemError(path);
-}
-
 void createFolder(const std::filesystem::path& folder) {
     std::error_code error;
     std::filesystem::create_directories(folder, error);
@@ -224,6 +205,23 @@ private:
 };
 
 }  // namespace
+
+std::filesystem::path finalTarget(std::filesystem::path path) {
+    for (int followed = 0; followed <= maxSymbolicLinks; ++followed) {
+        struct stat status {};
+        if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
+            return path;
+        }
+        std::error_code error;
+        const auto target = std::filesystem::read_symlink(path, error);
+        if (error) {
+            throw FileError(path, error.message());
+        }
+        path = path.parent_path() / target;
+    }
+    errno = ELOOP;
+    throwSystemError(path);
+}
 
 std::optional<FileStamp> fileStamp(const std::filesystem::path& path) {
     struct stat status {};

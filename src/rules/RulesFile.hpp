@@ -44,6 +44,11 @@ std::optional<FileStamp> fileStamp(const std::filesystem::path& path);
 // mark is dropped.
 std::string readTextFile(const std::filesystem::path& path);
 
+// Where a write through `path` must land for a symbolic link there to stay one: the end of its
+// chain of links, which need not exist yet. A relative link leads from the link's own folder.
+// Throws FileError for a link that cannot be read and for a loop.
+std::filesystem::path finalTarget(std::filesystem::path path);
+
 // Replaces the file whole or leaves it as it was: the text goes to a new file in the same folder,
 // is synced to disk, and is then renamed over the target. A symbolic link at `path` stays one:
 // the file at the end of its chain is replaced, in that file's own folder, which is created when

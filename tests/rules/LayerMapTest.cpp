@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ModificationTime.hpp"
 #include "ParserCases.hpp"
@@ -158,6 +159,53 @@ TEST_F(LayerMapTest, ByteOrderMarkIsDropped) {
         1000);
     EXPECT_EQ(slotFor(std::nullopt, "Figma"), "cursor");
 }
+
+// One save of the rules file (none: deleted), and the parse error it must newly report.
+struct Save {
+    std::optional<std::string_view> text;
+    std::optional<std::string> reported;
+};
+
+struct BreakageCase {
+    std::string_view name;
+    std::vector<Save> saves;
+};
+
+class ParseErrorReportTest : public LayerMapTest,
+                             public testing::WithParamInterface<BreakageCase> {};
+
+TEST_P(ParseErrorReportTest, ComesOncePerBrokenVersion) {
+    std::time_t seconds = 1000;
+    for (const Save& save : GetParam().saves) {
+        if (save.text) {
+            edit(*save.text, ++seconds);
+        } else {
+            std::filesystem::remove(rulesFile);
+        }
+        slotFor(std::nullopt, "Figma");
+        const auto error = map.takeNewParseError();
+        EXPECT_EQ(error ? std::optional<std::string>(error->what()) : std::nullopt, save.reported)
+            << "after saving " << testing::PrintToString(save.text);
+    }
+}
+
+const std::string unknownFigma = "Unknown profile slot: figma";
+
+INSTANTIATE_TEST_SUITE_P(
+    Saves, ParseErrorReportTest,
+    testing::Values(
+        BreakageCase{"SameBrokenTextSavedAgain",
+                     {{"slack: Figma", {}}, {"figma: Slack", unknownFigma}, {"figma: Slack", {}}}},
+        BreakageCase{
+            "AnotherBrokenText",
+            {{"figma: Slack", unknownFigma}, {"Figma", std::string(test::expectedRulesMessage)}}},
+        BreakageCase{
+            "BrokenAgainAfterAFix",
+            {{"figma: Slack", unknownFigma}, {"slack: Figma", {}}, {"figma: Slack", unknownFigma}}},
+        BreakageCase{"DeletedAndCreatedAgain",
+                     {{"figma: Slack", unknownFigma}, {{}, {}}, {"figma: Slack", {}}}},
+        BreakageCase{"NotText", {{"cursor: Fig\xFFma", {}}}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace dorvane
