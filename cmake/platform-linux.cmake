@@ -33,6 +33,8 @@ add_library(dorvane_shell STATIC
     src/platform/linux/TrayStatusItem.cpp
     src/platform/linux/GioOpener.cpp
     src/platform/linux/GtkDialogs.cpp
+    src/platform/linux/GioRulesFolderWatch.cpp
+    src/platform/linux/GDBusNotifier.cpp
     src/platform/linux/LinuxCompanion.cpp
 )
 target_link_libraries(dorvane_shell PUBLIC dorvane_core dorvane_logo_drawing PkgConfig::XCB

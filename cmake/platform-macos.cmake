@@ -23,9 +23,11 @@ add_library(dorvane_shell STATIC
     src/platform/macos/StatusBarItem.mm
     src/platform/macos/CocoaOpener.mm
     src/platform/macos/CocoaDialogs.mm
+    src/platform/macos/UserNotificationNotifier.mm
     src/platform/macos/MacCompanion.mm
 )
-target_link_libraries(dorvane_shell PUBLIC dorvane_core "-framework AppKit")
+target_link_libraries(dorvane_shell PUBLIC dorvane_core "-framework AppKit"
+                                           "-framework UserNotifications")
 
 target_link_libraries(dorvane PRIVATE dorvane_shell)
 

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "app/BrokenRulesNotice.hpp"
 #include "rules/RulesError.hpp"
 #include "rules/RulesFile.hpp"
 
@@ -15,13 +16,16 @@ AppDelegate::AppDelegate(const DeviceRegistry& registry, LayerMap& layerMap,
       statusItem_(platform.statusItem),
       mainLoop_(platform.mainLoop),
       opener_(platform.opener),
-      dialogs_(platform.dialogs) {}
+      dialogs_(platform.dialogs),
+      rulesWatch_(platform.rulesWatch),
+      notifier_(platform.notifier) {}
 
 void AppDelegate::applicationDidFinishLaunching() {
     statusItem_.create([this](MenuAction action) { perform(action); });
     workspace_.observeActivations(
         [this](const std::optional<RunningApplication>& app) { appActivated(app); });
     mainLoop_.startRepeatingTimer([this] { tick(); });
+    rulesWatch_.start(layerMap_.fileURL(), [this] { rulesChanged(); });
     tick();
 }
 
@@ -130,6 +134,7 @@ void AppDelegate::tick() {
     if (quitting_) {
         return;
     }
+    rulesWatch_.catchUp();
     if (paused_) {
         rebuildMenu();
         return;
@@ -149,6 +154,7 @@ void AppDelegate::considerFrontmost(const std::optional<RunningApplication>& app
     if (app) {
         frontmostName_ = app->localizedName.value_or(noName);
         slot = layerMap_.layerFor(*app).value_or("general");
+        reportBrokenRules();
     }
     if (lastLayer_ != slot) {
         lastLayer_ = slot;
@@ -157,6 +163,21 @@ void AppDelegate::considerFrontmost(const std::optional<RunningApplication>& app
         }
     }
     rebuildMenu();
+}
+
+// The frontmost application is considered as on an activation, so that a saved rule applies at
+// once, also while paused, where it only updates the slot decided.
+void AppDelegate::rulesChanged() {
+    if (!quitting_) {
+        considerFrontmost(workspace_.frontmostApplication());
+    }
+}
+
+// The rules in force stay as they are; the user only learns why the edit did not take.
+void AppDelegate::reportBrokenRules() {
+    if (const auto error = layerMap_.takeNewParseError()) {
+        notifier_.notify(brokenRulesNotice(layerMap_.fileURL(), *error));
+    }
 }
 
 // A connection that sendLine() opens itself is told the slot right away.

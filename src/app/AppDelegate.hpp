@@ -6,7 +6,9 @@
 
 #include "app/Dialogs.hpp"
 #include "app/MainLoop.hpp"
+#include "app/Notifier.hpp"
 #include "app/Opener.hpp"
+#include "app/RulesFolderWatch.hpp"
 #include "app/StatusItem.hpp"
 #include "app/Workspace.hpp"
 #include "link/CDCLink.hpp"
@@ -37,13 +39,16 @@ public:
         MainLoop& mainLoop;
         Opener& opener;
         Dialogs& dialogs;
+        RulesFolderWatch& rulesWatch;
+        Notifier& notifier;
     };
 
     AppDelegate(const DeviceRegistry& registry, LayerMap& layerMap, const Platform& platform);
     AppDelegate(const AppDelegate&) = delete;
     AppDelegate& operator=(const AppDelegate&) = delete;
 
-    // Status item first, then the activation observer and the timer, then one tick at once.
+    // Status item first, then the activation observer, the timer and the rules watch, then one
+    // tick at once.
     void applicationDidFinishLaunching();
 
     // An application came to the front; none means the platform did not say which.
@@ -77,6 +82,8 @@ public:
 private:
     void tick();
     void considerFrontmost(const std::optional<RunningApplication>& app);
+    void rulesChanged();
+    void reportBrokenRules();
     void sendLayer(const std::string& slot);
     void rebuildMenu();
     void writeDefaultRules();
@@ -88,6 +95,8 @@ private:
     MainLoop& mainLoop_;
     Opener& opener_;
     Dialogs& dialogs_;
+    RulesFolderWatch& rulesWatch_;
+    Notifier& notifier_;
     std::optional<std::string> lastLayer_;
     std::string frontmostName_ = noName;
     bool paused_ = false;

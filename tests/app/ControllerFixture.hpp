@@ -100,6 +100,30 @@ public:
     void dismiss() override { ++dismissals; }
 };
 
+// Reports a save of the rules file when the test says one completed.
+class FakeRulesWatch final : public RulesFolderWatch {
+public:
+    std::filesystem::path watched;
+    int catchUps = 0;
+
+    void start(const std::filesystem::path& rulesFile, ChangeHandler onChange) override {
+        watched = rulesFile;
+        onChange_ = std::move(onChange);
+    }
+    void catchUp() override { ++catchUps; }
+    void saved() { onChange_(); }
+
+private:
+    ChangeHandler onChange_;
+};
+
+class RecordingNotifier final : public Notifier {
+public:
+    std::vector<Notification> shown;
+
+    void notify(const Notification& notification) override { shown.push_back(notification); }
+};
+
 inline const RunningApplication chrome{"com.google.Chrome", "Google Chrome"};
 inline const RunningApplication chromium{"com.google.Chrome.beta", "Chrome Beta"};
 inline const RunningApplication slack{"com.tinyspeck.slackmacgap", "Slack"};
@@ -116,8 +140,14 @@ protected:
     FakeMainLoop mainLoop;
     RecordingOpener opener;
     ScriptedDialogs dialogs;
+    FakeRulesWatch rulesWatch;
+    RecordingNotifier notifier;
     std::unique_ptr<Pty> pad;
-    AppDelegate delegate{registry, layerMap, {workspace, statusItem, mainLoop, opener, dialogs}};
+    AppDelegate delegate{registry, layerMap, platform()};
+
+    AppDelegate::Platform platform() {
+        return {workspace, statusItem, mainLoop, opener, dialogs, rulesWatch, notifier};
+    }
 
     void plugIn() {
         pad = std::make_unique<Pty>();

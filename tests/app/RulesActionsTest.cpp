@@ -1,5 +1,6 @@
 // The menu's rules and configurator actions: Customize keys, Import app rules, Edit app rules.
 #include "ControllerFixture.hpp"
+#include "app/BrokenRulesNotice.hpp"
 
 namespace dorvane::test {
 namespace {
@@ -147,7 +148,7 @@ TEST_F(RulesActionsTest, ImportWhilePausedRecordsTheSlotAndSendsNothing) {
 
 TEST_F(RulesActionsTest, EditWithNoRulesFileWritesTheDefaultRulesThenOpensThem) {
     LayerMap nested{folder / "config/dorvane/apps.txt"};
-    AppDelegate editing{registry, nested, {workspace, statusItem, mainLoop, opener, dialogs}};
+    AppDelegate editing{registry, nested, platform()};
 
     editing.editAppRules();
 
@@ -188,13 +189,51 @@ TEST_F(RulesActionsTest, EditThroughADanglingLinkWritesTheDefaultRulesWhereItLea
 TEST_F(RulesActionsTest, EditWhereAPlainFileStandsForTheFolderShowsTheErrorAndOpensNothing) {
     writeFile(folder / "dorvane", "a file, not a folder");
     LayerMap blocked{folder / "dorvane/apps.txt"};
-    AppDelegate editing{registry, blocked, {workspace, statusItem, mainLoop, opener, dialogs}};
+    AppDelegate editing{registry, blocked, platform()};
 
     editing.editAppRules();
 
     EXPECT_EQ(dialogs.alerts.size(), 1u);
     EXPECT_TRUE(opener.opened.empty());
     EXPECT_EQ(readFile(folder / "dorvane"), "a file, not a folder");
+}
+
+TEST_F(RulesActionsTest, ACompletedSaveAppliesAtOnceAndABrokenOneIsNotifiedOnce) {
+    launchWithRules();
+    EXPECT_EQ(rulesWatch.watched, layerMap.fileURL());
+
+    writeFile(layerMap.fileURL(), "slack: Slack\n");
+    rulesWatch.saved();
+    EXPECT_EQ(received(), "LAYER slack\n");
+
+    writeFile(layerMap.fileURL(), "slack: Slack\nfigma: Figma\n");
+    rulesWatch.saved();
+    mainLoop.fire();
+    const Notification broken{"The app rules file has a mistake",
+                              "apps.txt, line 2: Unknown profile slot: figma. The previous rules "
+                              "stay in force."};
+    EXPECT_EQ(notifier.shown, std::vector{broken});
+    EXPECT_EQ(received(), "");
+}
+
+struct NoticeCase {
+    RulesError error;
+    std::string body;
+};
+
+TEST(BrokenRulesNoticeTest, NamesTheFileTheLineAndTheReason) {
+    const NoticeCase cases[] = {
+        {RulesError("Unknown profile slot: figma", 3),
+         "apps.txt, line 3: Unknown profile slot: figma. The previous rules stay in force."},
+        {RulesError("Expected app rules like cursor: Figma, com.figma.Desktop.", 1),
+         "apps.txt, line 1: Expected app rules like cursor: Figma, com.figma.Desktop. The "
+         "previous rules stay in force."},
+        {RulesError("This file has no Dorvane app rules.", std::nullopt),
+         "apps.txt: This file has no Dorvane app rules. The previous rules stay in force."},
+    };
+    for (const auto& [error, body] : cases) {
+        EXPECT_EQ(brokenRulesNotice("/home/u/.config/dorvane/apps.txt", error).body, body);
+    }
 }
 
 }  // namespace

@@ -8,8 +8,10 @@
 
 #include "app/AppDelegate.hpp"
 #include "app/Companion.hpp"
+#include "platform/linux/GDBusNotifier.hpp"
 #include "platform/linux/GLibMainLoop.hpp"
 #include "platform/linux/GioOpener.hpp"
+#include "platform/linux/GioRulesFolderWatch.hpp"
 #include "platform/linux/GtkDialogs.hpp"
 #include "platform/linux/TrayStatusItem.hpp"
 #include "platform/linux/UdevRegistry.hpp"
@@ -59,8 +61,11 @@ int runCompanion() {
     GLibMainLoop mainLoop;
     GioOpener opener;
     GtkDialogs dialogs;
-    AppDelegate delegate(registry, LayerMap::shared(),
-                         {*workspace, *statusItem, mainLoop, opener, dialogs});
+    GioRulesFolderWatch rulesWatch;
+    GDBusNotifier notifier;
+    AppDelegate delegate(
+        registry, LayerMap::shared(),
+        {*workspace, *statusItem, mainLoop, opener, dialogs, rulesWatch, notifier});
     mainLoop.onSignals({SIGINT, SIGTERM}, [&delegate] { delegate.quit(); });
     delegate.applicationDidFinishLaunching();
     mainLoop.run();

@@ -10,6 +10,7 @@
 #import "platform/macos/CocoaWorkspace.hpp"
 #import "platform/macos/IOKitRegistry.hpp"
 #import "platform/macos/StatusBarItem.hpp"
+#import "platform/macos/UserNotificationNotifier.hpp"
 
 namespace dorvane {
 namespace {
@@ -41,8 +42,11 @@ struct MacCompanion {
     CocoaMainLoop mainLoop;
     CocoaOpener opener;
     CocoaDialogs dialogs;
-    AppDelegate delegate{
-        registry, LayerMap::shared(), {workspace, statusItem, mainLoop, opener, dialogs}};
+    TickOnlyRulesWatch rulesWatch;
+    UserNotificationNotifier notifier;
+    AppDelegate delegate{registry,
+                         LayerMap::shared(),
+                         {workspace, statusItem, mainLoop, opener, dialogs, rulesWatch, notifier}};
 };
 
 }  // namespace

@@ -1,0 +1,137 @@
+#include "platform/linux/GDBusNotifier.hpp"
+
+#include <unistd.h>
+
+#include <iostream>
+#include <string>
+#include <utility>
+
+#include "platform/linux/CairoLogo.hpp"
+
+namespace dorvane {
+namespace {
+
+constexpr const char* serverName = "org.freedesktop.Notifications";
+constexpr const char* serverPath = "/org/freedesktop/Notifications";
+constexpr const char* applicationName = "Dorvane";
+constexpr const char* desktopEntry = "dorvane";
+
+// The application icon's colour and size, as the icon theme has them: a notification is no
+// symbolic icon that the desktop recolours.
+constexpr Rgb logoColour{0x2e / 255.0, 0x34 / 255.0, 0x36 / 255.0};
+constexpr double logoSize = 128;
+
+bool cancelled(const GError* error) {
+    return g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED);
+}
+
+// The notification server reads the icon by its address; none when it cannot be drawn.
+std::string iconURI(const std::filesystem::path& file) {
+    if (file.empty()) {
+        return "";
+    }
+    GCharPtr uri(g_filename_to_uri(file.c_str(), nullptr, nullptr));
+    return uri ? uri.get() : "";
+}
+
+}  // namespace
+
+GDBusNotifier::GDBusNotifier() : cancellable_(g_cancellable_new()) {}
+
+// Replies still on their way find the cancellation and leave this object alone.
+GDBusNotifier::~GDBusNotifier() {
+    g_cancellable_cancel(cancellable_.get());
+    if (iconFile_ && !iconFile_->empty()) {
+        ::unlink(iconFile_->c_str());
+    }
+}
+
+void GDBusNotifier::notify(const Notification& notification) {
+    if (bus_) {
+        send(notification);
+        return;
+    }
+    waitingForBus_ = notification;
+    if (!connecting_) {
+        connecting_ = true;
+        g_bus_get(G_BUS_TYPE_SESSION, cancellable_.get(), busReady, this);
+    }
+}
+
+void GDBusNotifier::busReady(GObject*, GAsyncResult* result, gpointer self) {
+    GError* error = nullptr;
+    GDBusConnection* bus = g_bus_get_finish(result, &error);
+    if (cancelled(error)) {
+        g_error_free(error);
+        return;
+    }
+    auto* notifier = static_cast<GDBusNotifier*>(self);
+    notifier->connecting_ = false;
+    if (bus == nullptr) {
+        notifier->reportFailure(error);
+        g_error_free(error);
+        return;
+    }
+    notifier->bus_.reset(bus);
+    if (auto waiting = std::exchange(notifier->waitingForBus_, std::nullopt)) {
+        notifier->send(*waiting);
+    }
+}
+
+void GDBusNotifier::send(const Notification& notification) {
+    GVariantBuilder hints;
+    g_variant_builder_init(&hints, G_VARIANT_TYPE_VARDICT);
+    g_variant_builder_add(&hints, "{sv}", "desktop-entry", g_variant_new_string(desktopEntry));
+    GVariant* parameters =
+        g_variant_new("(susss@asa{sv}i)", applicationName, shownId_, iconURI(iconFile()).c_str(),
+                      notification.summary.c_str(), notification.body.c_str(),
+                      g_variant_new_array(G_VARIANT_TYPE_STRING, nullptr, 0), &hints, -1);
+    g_dbus_connection_call(bus_.get(), serverName, serverPath, serverName, "Notify", parameters,
+                           G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE, -1, cancellable_.get(),
+                           shown, this);
+}
+
+void GDBusNotifier::shown(GObject* source, GAsyncResult* result, gpointer self) {
+    GError* error = nullptr;
+    GVariant* reply = g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &error);
+    if (cancelled(error)) {
+        g_error_free(error);
+        return;
+    }
+    auto* notifier = static_cast<GDBusNotifier*>(self);
+    if (reply == nullptr) {
+        notifier->reportFailure(error);
+        g_error_free(error);
+        return;
+    }
+    g_variant_get(reply, "(u)", &notifier->shownId_);
+    g_variant_unref(reply);
+}
+
+void GDBusNotifier::reportFailure(const GError* error) {
+    if (!failureReported_) {
+        failureReported_ = true;
+        std::cerr << "dorvane: cannot show desktop notifications: " << error->message << '\n';
+    }
+}
+
+// A file of this process's own in the temporary folder, removed when the notifier goes.
+const std::filesystem::path& GDBusNotifier::iconFile() {
+    if (!iconFile_) {
+        gchar* name = nullptr;
+        const int descriptor = g_file_open_tmp("dorvane-XXXXXX.svg", &name, nullptr);
+        iconFile_.emplace();
+        if (descriptor >= 0) {
+            ::close(descriptor);
+            iconFile_ = name;
+            if (!writeLogoSvg(*iconFile_, logoSize, logoColour)) {
+                ::unlink(name);
+                iconFile_->clear();
+            }
+        }
+        g_free(name);
+    }
+    return *iconFile_;
+}
+
+}  // namespace dorvane

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <gio/gio.h>
+
+#include <filesystem>
+#include <optional>
+
+#include "app/Notifier.hpp"
+#include "platform/linux/GLibHandles.hpp"
+
+namespace dorvane {
+
+// Desktop notifications through org.freedesktop.Notifications on the session bus. Everything is
+// asynchronous, on the default main context: the companion never waits for the bus or the
+// notification server. Without either, the first failure is one line on stderr and the rest is
+// silence. A newer notification replaces the one shown before, which it makes stale.
+class GDBusNotifier final : public Notifier {
+public:
+    GDBusNotifier();
+    ~GDBusNotifier() override;
+    GDBusNotifier(const GDBusNotifier&) = delete;
+    GDBusNotifier& operator=(const GDBusNotifier&) = delete;
+
+    void notify(const Notification& notification) override;
+
+private:
+    static void busReady(GObject* source, GAsyncResult* result, gpointer self);
+    static void shown(GObject* source, GAsyncResult* result, gpointer self);
+    void send(const Notification& notification);
+    void reportFailure(const GError* error);
+    const std::filesystem::path& iconFile();
+
+    GObjectPtr<GCancellable> cancellable_;
+    GObjectPtr<GDBusConnection> bus_;
+    bool connecting_ = false;
+    std::optional<Notification> waitingForBus_;
+    std::optional<std::filesystem::path> iconFile_;  // drawn at the first notification
+    guint32 shownId_ = 0;
+    bool failureReported_ = false;
+};
+
+}  // namespace dorvane
