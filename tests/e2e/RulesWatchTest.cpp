@@ -1,0 +1,55 @@
+// The real companion and a saved rules file: the pad follows the save, and a broken save is
+// explained in one desktop notification, through a recording notification server.
+#include <gtest/gtest.h>
+
+#include "support/CompanionSession.hpp"
+#include "support/Eventually.hpp"
+#include "support/NotificationServer.hpp"
+
+namespace dorvane::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+class RulesWatchTest : public ::testing::Test {
+protected:
+    CompanionSession session;
+    RecordingNotificationServer notifications{session.bus.address()};
+
+    // As most editors save: a new file renamed over the old one.
+    void saveByRename(const std::string& text) {
+        const auto replacement = session.rulesFile().parent_path() / ".apps.txt.new";
+        writeFile(replacement, text);
+        std::filesystem::rename(replacement, session.rulesFile());
+    }
+    std::string padReceives(const std::string& expected) { return session.padReceives(expected); }
+};
+
+TEST_F(RulesWatchTest, ASavedRuleSwitchesThePadAndABrokenSaveIsNotifiedOnce) {
+    writeFile(session.rulesFile(), "cursor: Slack\n");
+    session.launch(DORVANE_BINARY, session.slack);
+    ASSERT_EQ(padReceives("OS linux\nLAYER cursor\n"), "OS linux\nLAYER cursor\n");
+
+    saveByRename("chrome: Slack\n");
+    EXPECT_EQ(padReceives("LAYER chrome\n"), "LAYER chrome\n");
+
+    writeFile(session.rulesFile(), "# mine\nfigma: Slack\n");  // in place
+    ASSERT_TRUE(eventually([&] { return !notifications.received().empty(); }, 5s));
+    const ReceivedNotification shown = notifications.received().front();
+    EXPECT_EQ(shown.appName, "Dorvane");
+    EXPECT_EQ(shown.summary, "The app rules file has a mistake");
+    EXPECT_EQ(shown.body,
+              "apps.txt, line 2: Unknown profile slot: figma. The previous rules stay in force.");
+    ASSERT_TRUE(shown.appIcon.starts_with("file:///")) << shown.appIcon;
+    EXPECT_TRUE(std::filesystem::exists(shown.appIcon.substr(7))) << shown.appIcon;
+
+    // Every tick reads the broken file again, and a save of the same text comes on top.
+    saveByRename("# mine\nfigma: Slack\n");
+    EXPECT_FALSE(eventually([&] { return notifications.received().size() > 1; }, 1500ms));
+    saveByRename("slack: Slack\n");
+    EXPECT_EQ(padReceives("LAYER slack\n"), "LAYER slack\n");
+    EXPECT_EQ(notifications.received().size(), 1u);
+}
+
+}  // namespace
+}  // namespace dorvane::test
