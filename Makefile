@@ -42,6 +42,7 @@ bench: build
 	build/release/bench/companion_bench idle build/release/dorvane
 	build/release/bench/companion_bench idle-tray build/release/dorvane
 	build/release/bench/companion_bench replug build/release/dorvane
+	build/release/bench/companion_bench rules-save build/release/dorvane
 
 demo: build
 	build/release/demo/dorvane_demo build/release/dorvane

@@ -3,6 +3,7 @@
 //   companion_bench idle BINARY      CPU time, wake-ups and memory over 60 s with the pad open
 //   companion_bench idle-tray BINARY the same with a tray host (xfce4-panel) showing its item
 //   companion_bench replug BINARY    100 unplugs and replugs of the pad with Slack in front
+//   companion_bench rules-save BINARY a saved rules change → LAYER line on the pad, 20 saves
 // DORVANE_IDLE_SECONDS shortens the idle run, DORVANE_REPLUGS the replug soak.
 #include <poll.h>
 #include <xcb/xcb.h>
@@ -18,6 +19,7 @@
 #include <sstream>
 #include <thread>
 
+#include "RulesSaveBench.hpp"
 #include "support/CompanionSession.hpp"
 
 namespace dorvane::test {
@@ -233,8 +235,9 @@ int replugSoak(const std::string& binary) {
 
 int main(int argc, char** argv) {
     const std::string mode = argc == 3 ? argv[1] : "";
-    if (mode != "latency" && mode != "idle" && mode != "idle-tray" && mode != "replug") {
-        std::cerr << "usage: companion_bench latency|idle|idle-tray|replug BINARY\n";
+    if (mode != "latency" && mode != "idle" && mode != "idle-tray" && mode != "replug" &&
+        mode != "rules-save") {
+        std::cerr << "usage: companion_bench latency|idle|idle-tray|replug|rules-save BINARY\n";
         return 2;
     }
     try {
@@ -243,6 +246,9 @@ int main(int argc, char** argv) {
         }
         if (mode == "replug") {
             return dorvane::test::replugSoak(argv[2]);
+        }
+        if (mode == "rules-save") {
+            return dorvane::test::rulesSave(argv[2]);
         }
         return dorvane::test::idle(argv[2], mode == "idle-tray");
     } catch (const std::exception& error) {
