@@ -115,21 +115,22 @@ void GDBusNotifier::reportFailure(const GError* error) {
     }
 }
 
-// A file of this process's own in the temporary folder, removed when the notifier goes.
+// A file of this process's own in the user's runtime folder, which the session clears should the
+// process end without removing it.
 const std::filesystem::path& GDBusNotifier::iconFile() {
     if (!iconFile_) {
-        gchar* name = nullptr;
-        const int descriptor = g_file_open_tmp("dorvane-XXXXXX.svg", &name, nullptr);
+        std::string name =
+            (std::filesystem::path(g_get_user_runtime_dir()) / "dorvane-XXXXXX.svg").string();
+        const int descriptor = g_mkstemp(name.data());
         iconFile_.emplace();
         if (descriptor >= 0) {
             ::close(descriptor);
-            iconFile_ = name;
-            if (!writeLogoSvg(*iconFile_, logoSize, logoColour)) {
-                ::unlink(name);
-                iconFile_->clear();
+            if (writeLogoSvg(name, logoSize, logoColour)) {
+                iconFile_ = name;
+            } else {
+                ::unlink(name.c_str());
             }
         }
-        g_free(name);
     }
     return *iconFile_;
 }
