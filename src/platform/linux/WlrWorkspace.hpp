@@ -1,0 +1,76 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+#include "app/Workspace.hpp"
+#include "platform/linux/GLibHandles.hpp"
+#include "platform/linux/IdentityResolver.hpp"
+#include "platform/linux/WlrHandles.hpp"
+#include "platform/linux/WorkspaceBackend.hpp"
+
+namespace dorvane {
+
+// A wlroots compositor (sway, Hyprland, niri, river, labwc, wayfire) as seen through its list of
+// toplevels (zwlr_foreign_toplevel_manager_v1): the frontmost application is the toplevel in the
+// activated state, and a toplevel becoming activated is an activation. Events are read from the
+// default GLib main context, so handlers run on the thread iterating it.
+class WlrWorkspace final : public Workspace {
+public:
+    // Called once, on the main loop, when the compositor is gone or stops listing toplevels;
+    // `reason` fits in a one-line message. Nothing is delivered afterwards.
+    using LossHandler = std::function<void(const std::string& reason)>;
+
+    // Connects to the compositor that WAYLAND_DISPLAY names and reads the toplevels open now.
+    static BackendStart open(LossHandler onLost);
+
+    ~WlrWorkspace() override;
+    WlrWorkspace(const WlrWorkspace&) = delete;
+    WlrWorkspace& operator=(const WlrWorkspace&) = delete;
+
+    // Answered from the toplevels' last known state: no round trip to the compositor.
+    std::optional<RunningApplication> frontmostApplication() override;
+
+    // A moment with no toplevel activated (focus on the desktop, or between two windows) is not
+    // delivered.
+    void observeActivations(ActivationHandler handler) override;
+
+private:
+    struct EventSource;
+    struct Toplevel;
+
+    explicit WlrWorkspace(LossHandler onLost);
+
+    std::string connect();
+    void bindManager(wl_registry* registry, uint32_t name, uint32_t version);
+    void track(zwlr_foreign_toplevel_handle_v1* handle);
+    void settle(Toplevel& toplevel);
+    void forget(Toplevel& toplevel);
+    const RunningApplication& identityOf(Toplevel& toplevel);
+    void fail(std::string reason);
+    std::string connectionFailure() const;
+    void reportLoss();
+
+    static const wl_registry_listener registryListener;
+    static const zwlr_foreign_toplevel_manager_v1_listener managerListener;
+    static const zwlr_foreign_toplevel_handle_v1_listener toplevelListener;
+
+    LossHandler onLost_;
+    ActivationHandler handler_;
+    IdentityResolver resolver_;
+    std::string failure_;
+    // Declared in teardown order reversed: the toplevels and the manager go before the
+    // connection they were made on.
+    WlDisplayPtr display_;
+    WlRegistryPtr registry_;
+    WlrToplevelManagerPtr manager_;
+    std::unordered_map<zwlr_foreign_toplevel_handle_v1*, std::unique_ptr<Toplevel>> toplevels_;
+    Toplevel* activated_ = nullptr;
+    // Last member, so the loop stops calling into this object before anything else goes.
+    GSourcePtr eventSource_;
+};
+
+}  // namespace dorvane

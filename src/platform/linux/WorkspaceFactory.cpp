@@ -1,0 +1,110 @@
+#include "platform/linux/WorkspaceFactory.hpp"
+
+#include <cstdlib>
+#include <utility>
+#include <vector>
+
+#include "platform/linux/WlrWorkspace.hpp"
+#include "platform/linux/X11Workspace.hpp"
+
+namespace dorvane {
+namespace {
+
+std::string variable(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+// Each backend, tried in this order unless one is forced. KWin and GNOME Shell come before X11
+// when they arrive: a Wayland session's own list beats XWayland's part of it.
+struct Backend {
+    const char* name;
+    std::function<BackendStart()> BackendStarters::*starter;
+    std::string WorkspaceEnvironment::*display;
+    const char* displayVariable;
+    bool xwaylandOnly;  // in a Wayland session, sees only the windows of X11 clients
+};
+
+const Backend backends[] = {
+    {"wlr", &BackendStarters::wlr, &WorkspaceEnvironment::waylandDisplay, "WAYLAND_DISPLAY", false},
+    {"x11", &BackendStarters::x11, &WorkspaceEnvironment::display, "DISPLAY", true},
+};
+
+BackendStart start(const Backend& backend, const WorkspaceEnvironment& environment,
+                   const BackendStarters& starters) {
+    if ((environment.*backend.display).empty()) {
+        return {nullptr, std::string(backend.displayVariable) + " is not set"};
+    }
+    return (starters.*backend.starter)();
+}
+
+bool isWaylandSession(const WorkspaceEnvironment& environment) {
+    return !environment.waylandDisplay.empty() || environment.sessionType == "wayland";
+}
+
+ChosenWorkspace startForced(const WorkspaceEnvironment& environment,
+                            const BackendStarters& starters, std::ostream& err) {
+    const std::string prefix = "dorvane: DORVANE_WORKSPACE=" + environment.forced + ": ";
+    for (const Backend& backend : backends) {
+        if (environment.forced == backend.name) {
+            auto started = start(backend, environment, starters);
+            if (!started.workspace) {
+                err << prefix << started.failure << '\n';
+                return {};
+            }
+            return {backend.name, std::move(started.workspace)};
+        }
+    }
+    err << prefix << "no such backend (wlr or x11)\n";
+    return {};
+}
+
+}  // namespace
+
+WorkspaceEnvironment WorkspaceEnvironment::ofProcess() {
+    return {variable("WAYLAND_DISPLAY"), variable("DISPLAY"), variable("XDG_SESSION_TYPE"),
+            variable("DORVANE_WORKSPACE")};
+}
+
+ChosenWorkspace chooseWorkspace(const WorkspaceEnvironment& environment,
+                                const BackendStarters& starters, std::ostream& err) {
+    if (!environment.forced.empty()) {
+        return startForced(environment, starters, err);
+    }
+    std::vector<std::string> failures;
+    for (const Backend& backend : backends) {
+        auto started = start(backend, environment, starters);
+        if (started.workspace) {
+            if (backend.xwaylandOnly && isWaylandSession(environment)) {
+                // The first failure is the Wayland backend's own.
+                err << "dorvane: this is a Wayland session, but " << failures.front()
+                    << "; only applications running under XWayland can be followed\n";
+            }
+            return {backend.name, std::move(started.workspace)};
+        }
+        failures.push_back(std::move(started.failure));
+    }
+    err << "dorvane: no desktop to follow: ";
+    for (std::size_t i = 0; i < failures.size(); ++i) {
+        err << (i == 0 ? "" : ", and ") << failures[i];
+    }
+    err << '\n';
+    return {};
+}
+
+ChosenWorkspace openWorkspace(std::ostream& err,
+                              std::function<void(const std::string& reason)> onLost) {
+    const auto environment = WorkspaceEnvironment::ofProcess();
+    const BackendStarters starters{
+        [&] { return WlrWorkspace::open(std::move(onLost)); },
+        [&]() -> BackendStart {
+            if (auto workspace = X11Workspace::open()) {
+                return {std::move(workspace), {}};
+            }
+            return {nullptr, "cannot open the X11 display " + environment.display};
+        },
+    };
+    return chooseWorkspace(environment, starters, err);
+}
+
+}  // namespace dorvane

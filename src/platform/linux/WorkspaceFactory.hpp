@@ -1,0 +1,48 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include "app/Workspace.hpp"
+#include "platform/linux/WorkspaceBackend.hpp"
+
+namespace dorvane {
+
+// What decides the backend, as the process's environment gives it; empty for a variable unset.
+struct WorkspaceEnvironment {
+    std::string waylandDisplay;  // WAYLAND_DISPLAY
+    std::string display;         // DISPLAY
+    std::string sessionType;     // XDG_SESSION_TYPE
+    std::string forced;          // DORVANE_WORKSPACE: a backend's name, for debugging
+
+    static WorkspaceEnvironment ofProcess();
+};
+
+// Starts one backend each; the factory calls each at most once, and only when it needs it.
+struct BackendStarters {
+    std::function<BackendStart()> wlr;
+    std::function<BackendStart()> x11;
+};
+
+// The backend that started, with the name `dorvane frontmost` prints ("wlr", "x11"); no
+// workspace when nothing can be followed.
+struct ChosenWorkspace {
+    std::string backend;
+    std::unique_ptr<Workspace> workspace;
+};
+
+// Picks the backend: the wlroots toplevel list when WAYLAND_DISPLAY names a compositor that
+// offers it, else X11 when DISPLAY is set (in a Wayland session, with one warning on `err` that
+// only XWayland windows can be followed), else nothing, with one line on `err` saying why.
+// DORVANE_WORKSPACE=wlr|x11 allows that backend alone.
+ChosenWorkspace chooseWorkspace(const WorkspaceEnvironment& environment,
+                                const BackendStarters& starters, std::ostream& err);
+
+// The same over this process's environment and the real backends. A lost compositor is
+// reported to `onLost`, on the main loop.
+ChosenWorkspace openWorkspace(std::ostream& err,
+                              std::function<void(const std::string& reason)> onLost);
+
+}  // namespace dorvane
