@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "app/Frontmost.hpp"
 #include "link/CDCLink.hpp"
 #include "link/DorvanePort.hpp"
 #include "rules/LayerMap.hpp"
@@ -21,6 +22,8 @@ constexpr const char* usage =
     "  slot [--id ID] [--name NAME]  print the profile slot the rules give such an application\n"
     "  pads                          list the pad's serial devices, best first\n"
     "  send SLOT                     switch the pad to SLOT (cursor, chrome, slack, general)\n"
+    "  frontmost [--watch]           print the application in front as BACKEND<TAB>ID<TAB>NAME;\n"
+    "                                with --watch, one more line at each activation\n"
     "  --help                        show this text\n"
     "  --version                     show the version\n";
 
@@ -96,6 +99,19 @@ int send(const std::vector<std::string>& args, std::ostream& err) {
     return 0;
 }
 
+int frontmost(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    const bool watch = args.size() == 1 && args[0] == "--watch";
+    if (!args.empty() && !watch) {
+        err << usage;
+        return 2;
+    }
+    const auto source = openFrontmostSource(err);
+    if (!source) {
+        return 1;
+    }
+    return printFrontmost(*source, watch, out);
+}
+
 }  // namespace
 
 int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -112,6 +128,9 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     }
     if (command == "send") {
         return send(rest, err);
+    }
+    if (command == "frontmost") {
+        return frontmost(rest, out, err);
     }
     if (command == "--help" || command == "-h") {
         out << usage;
