@@ -71,8 +71,6 @@ struct WlrWorkspace::Toplevel {
     WlrToplevelHandlePtr handle;
     ToplevelState pending;
     ToplevelState current;
-    // Resolved on first demand: reading desktop entries is for activations, not for every tick.
-    std::optional<RunningApplication> identity;
 };
 
 // A GLib source over the display's descriptor, with libwayland's protocol for a reader that
@@ -291,11 +289,6 @@ void WlrWorkspace::track(zwlr_foreign_toplevel_handle_v1* handle) {
 
 void WlrWorkspace::settle(Toplevel& toplevel) {
     const bool becameActivated = toplevel.pending.activated && !toplevel.current.activated;
-    // Titles change all the time (a terminal's, a browser's) without naming another application;
-    // the app ID alone decides whether the identity must be resolved again.
-    if (toplevel.pending.appId != toplevel.current.appId) {
-        toplevel.identity.reset();
-    }
     toplevel.current = toplevel.pending;
     if (toplevel.current.activated) {
         activated_ = &toplevel;
@@ -314,14 +307,12 @@ void WlrWorkspace::forget(Toplevel& toplevel) {
     toplevels_.erase(toplevel.handle.get());
 }
 
-const RunningApplication& WlrWorkspace::identityOf(Toplevel& toplevel) {
-    if (!toplevel.identity) {
-        WindowFacts facts;
-        facts.appId = toplevel.current.appId;
-        facts.title = toplevel.current.title;
-        toplevel.identity = resolver_.resolve(facts);
-    }
-    return *toplevel.identity;
+// The resolver reads desktop entries once per application, so the tick's asking stays cheap.
+RunningApplication WlrWorkspace::identityOf(const Toplevel& toplevel) {
+    WindowFacts facts;
+    facts.appId = toplevel.current.appId;
+    facts.title = toplevel.current.title;
+    return resolver_.resolve(facts);
 }
 
 // The first reason given is the one reported.

@@ -31,7 +31,8 @@ public:
     WlrWorkspace(const WlrWorkspace&) = delete;
     WlrWorkspace& operator=(const WlrWorkspace&) = delete;
 
-    // Answered from the toplevels' last known state: no round trip to the compositor.
+    // Answered from the toplevels' last known state and the resolver's cache: no round trip to
+    // the compositor.
     std::optional<RunningApplication> frontmostApplication() override;
 
     // A moment with no toplevel activated (focus on the desktop, or between two windows) is not
@@ -49,7 +50,7 @@ private:
     void track(zwlr_foreign_toplevel_handle_v1* handle);
     void settle(Toplevel& toplevel);
     void forget(Toplevel& toplevel);
-    const RunningApplication& identityOf(Toplevel& toplevel);
+    RunningApplication identityOf(const Toplevel& toplevel);
     void fail(std::string reason);
     std::string connectionFailure() const;
     void reportLoss();
