@@ -1,8 +1,10 @@
 // The diagnostic commands, run as a user's script would run them.
 #include <gtest/gtest.h>
 
+#include "support/CompanionHome.hpp"
 #include "support/Process.hpp"
 #include "support/TempDir.hpp"
+#include "support/XDesktop.hpp"
 
 namespace dorvane::test {
 namespace {
@@ -102,19 +104,41 @@ TEST_F(CliTest, NoHomeFolderIsOneLineAndExit1) {
               "for this user\n");
 }
 
-TEST_F(CliTest, TheCompanionNeedsAnX11Display) {
-    const auto withoutDisplay =
-        runCommand({DORVANE_BINARY}, {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}});
-    EXPECT_EQ(withoutDisplay.exitCode, 1);
-    EXPECT_EQ(withoutDisplay.err,
-              "dorvane: no X11 display; Wayland sessions are not supported yet\n");
+TEST_F(CliTest, WithNothingToFollowTheCompanionAndFrontmostSayWhyAndExit1) {
+    const std::map<std::string, std::string> noDesktop = {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}};
+    for (const auto& args : {std::vector<std::string>{}, {"frontmost"}, {"frontmost", "--watch"}}) {
+        std::vector<std::string> argv{DORVANE_BINARY};
+        argv.insert(argv.end(), args.begin(), args.end());
+        const auto result = runCommand(argv, noDesktop);
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.err,
+                  "dorvane: no desktop to follow: WAYLAND_DISPLAY is not set, and DISPLAY is not "
+                  "set\n");
+    }
 
-    // Under Wayland, X11 shows only XWayland windows: the user is told before anything else.
-    const auto underWayland =
-        runCommand({DORVANE_BINARY}, {{"DISPLAY", ":999"}, {"WAYLAND_DISPLAY", "wayland-0"}});
-    EXPECT_EQ(underWayland.exitCode, 1);
-    EXPECT_EQ(underWayland.err.rfind("dorvane: this is a Wayland session;", 0), 0u)
-        << underWayland.err;
+    // Neither a compositor nor an X server answers: one line names both failures.
+    const auto neitherAnswers = runCommand(
+        {DORVANE_BINARY},
+        {{"DISPLAY", ":999"}, {"WAYLAND_DISPLAY", "wayland-0"}, {"XDG_RUNTIME_DIR", home.path()}});
+    EXPECT_EQ(neitherAnswers.exitCode, 1);
+    EXPECT_EQ(neitherAnswers.err,
+              "dorvane: no desktop to follow: cannot connect to the Wayland display wayland-0, and "
+              "cannot open the X11 display :999\n");
+}
+
+TEST_F(CliTest, FrontmostOnX11NamesTheActiveWindowsApplication) {
+    XDesktop desktop;
+    CompanionHome companionHome;
+    companionHome.addDesktopEntry("com.slack.Slack", "Name=Slack\nStartupWMClass=Slack\n");
+    desktop.activate(desktop.startClient("Slack", "slackwin"));
+    auto environment = companionHome.environment();
+    environment.merge(desktop.environment());
+    environment.insert({"WAYLAND_DISPLAY", ""});
+
+    const auto result = runCommand({DORVANE_BINARY, "frontmost"}, environment);
+
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "x11\tcom.slack.Slack\tSlack\n");
 }
 
 }  // namespace
