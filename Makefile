@@ -43,9 +43,12 @@ bench: build
 	build/release/bench/companion_bench idle-tray build/release/dorvane
 	build/release/bench/companion_bench replug build/release/dorvane
 	build/release/bench/companion_bench rules-save build/release/dorvane
+	build/release/bench/companion_bench sway-latency build/release/dorvane
+	build/release/bench/companion_bench sway-idle build/release/dorvane
 
+# WAYLAND=1: on headless sway rather than X11.
 demo: build
-	build/release/demo/dorvane_demo build/release/dorvane
+	build/release/demo/dorvane_demo $(if $(WAYLAND),--wayland) build/release/dorvane
 
 screenshot: build
 	scripts/screenshot

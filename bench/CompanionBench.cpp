@@ -4,6 +4,7 @@
 //   companion_bench idle-tray BINARY the same with a tray host (xfce4-panel) showing its item
 //   companion_bench replug BINARY    100 unplugs and replugs of the pad with Slack in front
 //   companion_bench rules-save BINARY a saved rules change → LAYER line on the pad, 20 saves
+//   companion_bench sway-latency|sway-idle BINARY  the same figures on headless sway (SwayBench)
 // DORVANE_IDLE_SECONDS shortens the idle run, DORVANE_REPLUGS the replug soak.
 #include <poll.h>
 #include <xcb/xcb.h>
@@ -19,7 +20,9 @@
 #include <sstream>
 #include <thread>
 
+#include "BenchFigures.hpp"
 #include "RulesSaveBench.hpp"
+#include "SwayBench.hpp"
 #include "support/CompanionSession.hpp"
 
 namespace dorvane::test {
@@ -86,11 +89,6 @@ int environmentNumber(const char* name, int otherwise) {
     return configured ? std::atoi(configured) : otherwise;
 }
 
-double percentile(std::vector<double> values, double p) {
-    std::sort(values.begin(), values.end());
-    return values[static_cast<std::size_t>(p * (values.size() - 1))];
-}
-
 int latency(const std::string& binary) {
     Session session(binary);
     ActivationRequester requester(session.desktop.display());
@@ -148,19 +146,9 @@ Usage usageOf(pid_t pid) {
 }
 
 int idle(const std::string& binary, bool withTray) {
-    const int seconds = environmentNumber("DORVANE_IDLE_SECONDS", 60);
     Session session(binary, withTray);
-    std::this_thread::sleep_for(2s);
-    const Usage before = usageOf(session.companion().pid());
-    std::this_thread::sleep_for(std::chrono::seconds(seconds));
-    const Usage after = usageOf(session.companion().pid());
-    const double cpuPerMinute = (after.cpuSeconds - before.cpuSeconds) * 60.0 / seconds;
-    std::printf(
-        "idle over %d s with the pad open%s: CPU %.1f ms a minute, %.2f wake-ups a second, "
-        "RSS %.1f MB\n",
-        seconds, withTray ? " and a tray host" : "", cpuPerMinute * 1000.0,
-        static_cast<double>(after.contextSwitches - before.contextSwitches) / seconds,
-        after.rssKiB / 1024.0);
+    reportIdle(session.companion().pid(),
+               withTray ? "with the pad open and a tray host" : "with the pad open");
     return 0;
 }
 
@@ -231,16 +219,39 @@ int replugSoak(const std::string& binary) {
 }
 
 }  // namespace
+
+double percentile(std::vector<double> values, double p) {
+    std::sort(values.begin(), values.end());
+    return values[static_cast<std::size_t>(p * (values.size() - 1))];
+}
+
+void reportIdle(pid_t pid, const std::string& setting) {
+    const int seconds = environmentNumber("DORVANE_IDLE_SECONDS", 60);
+    std::this_thread::sleep_for(2s);
+    const Usage before = usageOf(pid);
+    std::this_thread::sleep_for(std::chrono::seconds(seconds));
+    const Usage after = usageOf(pid);
+    const double cpuPerMinute = (after.cpuSeconds - before.cpuSeconds) * 60.0 / seconds;
+    std::printf("idle over %d s %s: CPU %.1f ms a minute, %.2f wake-ups a second, RSS %.1f MB\n",
+                seconds, setting.c_str(), cpuPerMinute * 1000.0,
+                static_cast<double>(after.contextSwitches - before.contextSwitches) / seconds,
+                after.rssKiB / 1024.0);
+}
+
 }  // namespace dorvane::test
 
 int main(int argc, char** argv) {
     const std::string mode = argc == 3 ? argv[1] : "";
     if (mode != "latency" && mode != "idle" && mode != "idle-tray" && mode != "replug" &&
-        mode != "rules-save") {
-        std::cerr << "usage: companion_bench latency|idle|idle-tray|replug|rules-save BINARY\n";
+        mode != "rules-save" && !dorvane::test::isSwayMode(mode)) {
+        std::cerr << "usage: companion_bench "
+                     "latency|idle|idle-tray|replug|rules-save|sway-latency|sway-idle BINARY\n";
         return 2;
     }
     try {
+        if (dorvane::test::isSwayMode(mode)) {
+            return dorvane::test::runSwayMode(mode, argv[2]);
+        }
         if (mode == "latency") {
             return dorvane::test::latency(argv[2]);
         }

@@ -1,11 +1,14 @@
 // Shows the companion at work without a pad or a desktop: the real binary runs on a virtual
-// desktop (Xvfb + openbox) with an emulated pad, the windows of three applications take turns
-// in front, and every line the pad receives is printed as it arrives.
+// desktop (Xvfb + openbox, or with --wayland headless sway) with an emulated pad, the windows of
+// a few applications take turns in front, and every line the pad receives is printed as it
+// arrives.
 #include <cstdio>
 #include <iostream>
+#include <vector>
 
 #include "support/CompanionSession.hpp"
 #include "support/Pty.hpp"
+#include "support/SwaySession.hpp"
 
 namespace dorvane::test {
 namespace {
@@ -45,10 +48,23 @@ private:
     Clock::time_point start_ = Clock::now();
 };
 
-int run(const std::string& binary) {
+// Each scene brings a window to the front, then listens to the pad.
+template <typename AnyScene, typename Bring>
+void play(const Narrator& narrator, int pad, const std::vector<AnyScene>& scenes, Bring bring) {
+    narrator.listen(pad, 1500ms);
+    for (int turn = 0; turn < 12; ++turn) {
+        const AnyScene& scene = scenes[turn % scenes.size()];
+        narrator.say("in front: " + std::string(scene.description));
+        bring(scene);
+        narrator.listen(pad, 1100ms);
+    }
+    narrator.say("done");
+}
+
+int runOnX11(const std::string& binary) {
     std::cout << "Starting a virtual desktop with three windows and an emulated pad...\n";
     CompanionSession session;
-    const Scene scenes[] = {
+    const std::vector<Scene> scenes = {
         {session.slack, "Slack (desktop entry com.slack.Slack, found by its window class)"},
         {session.figma, "Figma (no desktop entry, no rule)"},
         {session.chrome, "Google Chrome (desktop entry google-chrome)"},
@@ -56,14 +72,31 @@ int run(const std::string& binary) {
     Narrator narrator;
     narrator.say("companion starts with Google Chrome in front");
     session.launch(binary, session.chrome);
-    narrator.listen(session.pad(), 1500ms);
-    for (int turn = 0; turn < 12; ++turn) {
-        const Scene& scene = scenes[turn % 3];
-        narrator.say("in front: " + std::string(scene.description));
-        session.desktop.activate(scene.window);
-        narrator.listen(session.pad(), 1100ms);
-    }
-    narrator.say("done");
+    play(narrator, session.pad(), scenes,
+         [&](const Scene& scene) { session.desktop.activate(scene.window); });
+    return 0;
+}
+
+struct WaylandScene {
+    const char* appId;
+    const char* description;
+};
+
+int runOnSway(const std::string& binary) {
+    std::cout << "Starting headless sway with four windows and an emulated pad...\n";
+    SwaySession session;
+    const std::vector<WaylandScene> scenes = {
+        {SwaySession::slack, "Slack (app ID com.slack.Slack, a Flatpak's, with its entry)"},
+        {SwaySession::figma, "Figma (app ID figma, no desktop entry, no rule)"},
+        {SwaySession::cursor,
+         "Cursor (app ID cursor-url-handler, a hidden entry's; its visible entry is cursor)"},
+        {SwaySession::chrome, "Google Chrome (app ID google-chrome)"},
+    };
+    Narrator narrator;
+    narrator.say("companion starts with Google Chrome in front");
+    session.launch(binary, SwaySession::chrome);
+    play(narrator, session.pad(), scenes,
+         [&](const WaylandScene& scene) { session.desktop.focus(scene.appId); });
     return 0;
 }
 
@@ -71,12 +104,13 @@ int run(const std::string& binary) {
 }  // namespace dorvane::test
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: dorvane_demo BINARY\n";
+    const bool wayland = argc == 3 && std::string(argv[1]) == "--wayland";
+    if (argc != 2 && !wayland) {
+        std::cerr << "usage: dorvane_demo [--wayland] BINARY\n";
         return 2;
     }
     try {
-        return dorvane::test::run(argv[1]);
+        return wayland ? dorvane::test::runOnSway(argv[2]) : dorvane::test::runOnX11(argv[1]);
     } catch (const std::exception& error) {
         std::cerr << "dorvane_demo: " << error.what() << '\n';
         return 1;
