@@ -25,6 +25,7 @@ add_library(dorvane_shell STATIC
     src/platform/macos/CocoaDialogs.mm
     src/platform/macos/UserNotificationNotifier.mm
     src/platform/macos/MacCompanion.mm
+    src/platform/macos/MacFrontmost.mm
 )
 target_link_libraries(dorvane_shell PUBLIC dorvane_core "-framework AppKit"
                                            "-framework UserNotifications")
