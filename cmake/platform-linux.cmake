@@ -67,23 +67,37 @@ target_link_libraries(dorvane_shell PUBLIC dorvane_core dorvane_logo_drawing Pkg
 
 target_link_libraries(dorvane PRIVATE dorvane_shell)
 
-# The icons for the icon theme, drawn at build time from the same geometry as the tray's.
-add_executable(dorvane_logo src/platform/linux/WriteLogo.cpp)
+# The icon theme's icons are committed SVGs, so that a build, native or cross, runs nothing it
+# built. dorvane_logo redraws them from the tray's geometry (`make icons`); a test checks that the
+# committed files still match what it draws.
+add_executable(dorvane_logo EXCLUDE_FROM_ALL src/platform/linux/WriteLogo.cpp)
 target_link_libraries(dorvane_logo PRIVATE dorvane_logo_drawing)
-set(DORVANE_ICONS_DIR ${PROJECT_BINARY_DIR}/icons)
-add_custom_command(
-    OUTPUT ${DORVANE_ICONS_DIR}/dorvane.svg ${DORVANE_ICONS_DIR}/dorvane-symbolic.svg
-    COMMAND dorvane_logo ${DORVANE_ICONS_DIR}
-    DEPENDS dorvane_logo
-    COMMENT "Drawing the icons"
-    VERBATIM)
-add_custom_target(dorvane_icons ALL
-    DEPENDS ${DORVANE_ICONS_DIR}/dorvane.svg ${DORVANE_ICONS_DIR}/dorvane-symbolic.svg)
 
-# udev reads rules from /etc and /usr/lib only, whatever the install prefix.
-set(DORVANE_UDEV_RULES_DIR "/etc/udev/rules.d" CACHE PATH "Where make install puts the udev rule")
-install(FILES data/dorvane.desktop DESTINATION share/applications)
-install(FILES ${DORVANE_ICONS_DIR}/dorvane.svg DESTINATION share/icons/hicolor/scalable/apps)
-install(FILES ${DORVANE_ICONS_DIR}/dorvane-symbolic.svg
-        DESTINATION share/icons/hicolor/symbolic/apps)
+# udev reads rules from /etc and /usr/lib only. An install into /usr follows udev's own folder; one
+# elsewhere (/usr/local) puts the rule where udev still finds it.
+if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+    pkg_get_variable(DORVANE_UDEV_DIR udev udevdir)
+    if(NOT DORVANE_UDEV_DIR)
+        set(DORVANE_UDEV_DIR /usr/lib/udev)
+    endif()
+    set(dorvane_default_udev_rules_dir ${DORVANE_UDEV_DIR}/rules.d)
+else()
+    set(dorvane_default_udev_rules_dir /etc/udev/rules.d)
+endif()
+set(DORVANE_UDEV_RULES_DIR ${dorvane_default_udev_rules_dir}
+    CACHE PATH "Where the udev rule is installed")
+option(DORVANE_INSTALL_AUTOSTART "Install an XDG autostart entry: the companion starts at every login" OFF)
+
+install(FILES data/dorvane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES data/icons/dorvane.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES data/icons/dorvane-symbolic.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/symbolic/apps)
+install(FILES data/app.dorvane.companion.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES data/dorvane.bash-completion
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME dorvane)
+install(FILES docs/dorvane.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES data/70-dorvane.rules DESTINATION ${DORVANE_UDEV_RULES_DIR})
+if(DORVANE_INSTALL_AUTOSTART)
+    install(FILES data/autostart/dorvane.desktop
+            DESTINATION ${CMAKE_INSTALL_FULL_SYSCONFDIR}/xdg/autostart)
+endif()

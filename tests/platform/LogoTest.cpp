@@ -7,10 +7,12 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/LogoGeometry.hpp"
 #include "platform/linux/CairoLogo.hpp"
 #include "platform/linux/GLibHandles.hpp"
+#include "support/Process.hpp"
 #include "support/TempDir.hpp"
 
 namespace dorvane {
@@ -185,6 +187,39 @@ TEST(LogoTest, SymbolicIconTakesTheForegroundColourAndKeepsTheArchOpen) {
     EXPECT_EQ(rgba(38, 20), "255,0,0,255") << "arch top";
     EXPECT_EQ(rgba(59, 20), "255,0,0,255") << "dot";
     EXPECT_EQ(rgba(38, 50), "0,0,0,0") << "under the arch";
+}
+
+// An SVG file rasterised by GTK's own loader, as RGBA bytes; empty when it does not load.
+std::vector<guchar> rasterisedIcon(const std::filesystem::path& file, int size) {
+    GError* error = nullptr;
+    const GObjectPtr<GdkPixbuf> icon(
+        gdk_pixbuf_new_from_file_at_size(file.c_str(), size, size, &error));
+    if (!icon) {
+        ADD_FAILURE() << file << ": " << error->message;
+        g_error_free(error);
+        return {};
+    }
+    const GObjectPtr<GdkPixbuf> rgba(gdk_pixbuf_add_alpha(icon.get(), false, 0, 0, 0));
+    std::vector<guchar> pixels;
+    for (int y = 0; y < size; ++y) {
+        const guchar* row =
+            gdk_pixbuf_get_pixels(rgba.get()) + y * gdk_pixbuf_get_rowstride(rgba.get());
+        pixels.insert(pixels.end(), row, row + size * 4);
+    }
+    return pixels;
+}
+
+// The icon theme's icons are committed; they must still be what the logo's code draws.
+TEST(LogoTest, CommittedIconsAreWhatTheLogoToolDraws) {
+    test::TempDir drawn;
+    ASSERT_EQ(test::runCommand({DORVANE_LOGO_TOOL, drawn.path()}).exitCode, 0);
+    const std::filesystem::path committed = DORVANE_SOURCE_DIR "/data/icons";
+    for (const char* name : {"dorvane.svg", "dorvane-symbolic.svg"}) {
+        const auto expected = rasterisedIcon(drawn / name, 64);
+        ASSERT_FALSE(expected.empty());
+        EXPECT_TRUE(rasterisedIcon(committed / name, 64) == expected)
+            << "data/icons/" << name << " differs from the logo's code: run make icons";
+    }
 }
 
 TEST(LogoTest, WritingIntoAMissingFolderFails) {
