@@ -4,19 +4,21 @@
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 ARGS ?=
 
-# On a Mac the companion is Dorvane.app, opened like any application; the benchmarks and the demo
-# need the Linux test bed.
+# On a Mac the companion is Dorvane.app, opened like any application.
 ifeq ($(shell uname -s),Darwin)
-RELEASE_OPTIONS := -DDORVANE_BENCH=OFF
 COMPANION := build/release/Dorvane.app/Contents/MacOS/Dorvane
 START := open build/release/Dorvane.app
 else
-RELEASE_OPTIONS :=
 COMPANION := build/release/dorvane
 START := $(COMPANION)
 endif
 
-.PHONY: all deps build run test bench demo screenshot install fuzz format clean
+# The release build needs only the companion's own libraries. The benchmarks and the demo build
+# in the same tree with the bench preset, which adds Google Benchmark and umockdev.
+PRESET := release
+bench demo: PRESET := bench
+
+.PHONY: all deps build run test bench demo screenshot install deb icons fuzz format clean
 
 all: build
 
@@ -24,8 +26,8 @@ deps:
 	@scripts/install-deps
 
 build: deps
-	cmake --preset release $(RELEASE_OPTIONS) >/dev/null
-	cmake --build --preset release -j $(JOBS)
+	cmake --preset $(PRESET) >/dev/null
+	cmake --build --preset $(PRESET) -j $(JOBS)
 
 # With ARGS, a diagnostic command instead of the companion.
 run: build
@@ -55,6 +57,16 @@ screenshot: build
 
 install: build
 	cmake --install build/release
+
+# The Debian package, built from a copy of the tree and checked; it lands in build/deb/.
+deb:
+	@scripts/install-deps --deb
+	JOBS=$(JOBS) scripts/build-deb
+
+# Redraws the committed icons from the logo's geometry.
+icons: build
+	cmake --build --preset release --target dorvane_logo
+	build/release/dorvane_logo data/icons
 
 fuzz:
 	@scripts/install-deps --fuzz
