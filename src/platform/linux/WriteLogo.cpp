@@ -1,5 +1,5 @@
-// Draws the icons that `make install` puts into the hicolor icon theme: the application icon
-// and the symbolic one, from the same geometry and drawing as the tray's.
+// Draws the icons committed under data/icons for the hicolor icon theme (`make icons`): the
+// application icon and the symbolic one, from the same geometry and drawing as the tray's.
 #include <filesystem>
 #include <iostream>
 #include <system_error>
