@@ -1,5 +1,3 @@
-#include <gtk/gtk.h>
-
 #include <csignal>
 #include <iostream>
 #include <memory>
@@ -12,6 +10,7 @@
 #include "platform/linux/GioOpener.hpp"
 #include "platform/linux/GioRulesFolderWatch.hpp"
 #include "platform/linux/GtkDialogs.hpp"
+#include "platform/linux/GtkStartup.hpp"
 #include "platform/linux/TrayStatusItem.hpp"
 #include "platform/linux/UdevRegistry.hpp"
 #include "platform/linux/WorkspaceFactory.hpp"
@@ -21,7 +20,7 @@ namespace {
 
 // Without GTK there is no tray icon, but the pad still follows the frontmost application.
 std::unique_ptr<StatusItem> makeStatusItem() {
-    if (gtk_init_check(nullptr, nullptr)) {
+    if (startGtk()) {
         return std::make_unique<TrayStatusItem>();
     }
     std::cerr << "dorvane: GTK cannot start; running without a tray icon\n";
