@@ -162,14 +162,36 @@ TEST(LogoTest, ArchMatchesCairosRoundCappedStrokeOfItsPath) {
     EXPECT_LE(largestDifference, 6);
 }
 
-// GTK recolours a symbolic icon by forcing the fill of every path to the foreground colour.
-TEST(LogoTest, SymbolicIconTakesTheForegroundColourAndKeepsTheArchOpen) {
+// A symbolic icon as the tray writes it for hosts (SVG) and for libayatana's XEmbed fallback
+// (PNG), and the name GTK finds it under.
+struct SymbolicIcon {
+    const char* file;
+    const char* name;
+    bool (*write)(const std::filesystem::path& file);
+};
+
+const SymbolicIcon symbolicIcons[] = {
+    {"dorvane-symbolic.svg", "dorvane-symbolic", writeSymbolicLogo},
+    {"dorvane-symbolic-panel.symbolic.png", "dorvane-symbolic-panel",
+     [](const std::filesystem::path& file) { return writeSymbolicLogoPng(file, 80); }},
+};
+
+class SymbolicIconTest : public testing::TestWithParam<SymbolicIcon> {};
+
+INSTANTIATE_TEST_SUITE_P(SvgAndPng, SymbolicIconTest, testing::ValuesIn(symbolicIcons),
+                         [](const auto& info) {
+                             return std::string(info.index == 0 ? "Svg" : "Png");
+                         });
+
+// GTK recolours a symbolic icon: an SVG by forcing the fill of every path to the foreground
+// colour, a PNG by reading its opaque black as the foreground.
+TEST_P(SymbolicIconTest, TakesTheForegroundColourAndKeepsTheArchOpen) {
     test::TempDir folder;
-    ASSERT_TRUE(writeSymbolicLogo(folder / "dorvane-symbolic.svg"));
+    ASSERT_TRUE(GetParam().write(folder / GetParam().file));
     const GObjectPtr<GtkIconTheme> theme(gtk_icon_theme_new());
     gtk_icon_theme_append_search_path(theme.get(), folder.path().c_str());
-    const GObjectPtr<GtkIconInfo> info(gtk_icon_theme_lookup_icon(theme.get(), "dorvane-symbolic",
-                                                                  80, GTK_ICON_LOOKUP_FORCE_SIZE));
+    const GObjectPtr<GtkIconInfo> info(
+        gtk_icon_theme_lookup_icon(theme.get(), GetParam().name, 80, GTK_ICON_LOOKUP_FORCE_SIZE));
     ASSERT_TRUE(info);
     const GdkRGBA red{1, 0, 0, 1};
     const GObjectPtr<GdkPixbuf> icon(

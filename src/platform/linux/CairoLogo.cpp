@@ -136,4 +136,12 @@ bool writeSymbolicLogo(const std::filesystem::path& file) {
     return writeLogoSvg(file, symbolicSize, symbolicGrey);
 }
 
+bool writeSymbolicLogoPng(const std::filesystem::path& file, int size) {
+    const CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size, size));
+    const CairoPtr cairo(cairo_create(surface.get()));
+    cairo_set_source_rgb(cairo.get(), 0, 0, 0);
+    drawLogo(cairo.get(), size);
+    return cairo_surface_write_to_png(surface.get(), file.c_str()) == CAIRO_STATUS_SUCCESS;
+}
+
 }  // namespace dorvane

@@ -14,6 +14,8 @@ namespace {
 constexpr const char* applicationId = "dorvane";
 constexpr const char* iconName = "dorvane-symbolic";
 constexpr const char* actionKey = "dorvane-action";
+constexpr const char* panelIconFile = "dorvane-symbolic-panel.symbolic.png";
+constexpr int panelIconSizes[] = {16, 22, 24, 32, 48};
 
 // Menu labels take an underscore as a mnemonic, in GTK and over dbusmenu alike; a doubled one
 // shows as itself, so that titles such as "Frontmost: my_app" appear unchanged.
@@ -79,12 +81,30 @@ void TrayStatusItem::create(ActionHandler onAction) {
 void TrayStatusItem::showDrawnIcon() {
     iconFolder_.emplace(g_get_user_runtime_dir());
     const std::filesystem::path& folder = iconFolder_->path();
-    if (!folder.empty() && writeSymbolicLogo(folder / (std::string(iconName) + ".svg"))) {
+    if (!folder.empty() && writeSymbolicLogo(folder / (std::string(iconName) + ".svg")) &&
+        writePanelIcons(folder)) {
         // libayatana's XEmbed fallback looks for the theme path in the default theme's search
         // path and, when it is missing, reads on past the end of the list. Put it there first.
         gtk_icon_theme_append_search_path(gtk_icon_theme_get_default(), folder.c_str());
         app_indicator_set_icon_theme_path(indicator_.get(), folder.c_str());
     }
+}
+
+// libayatana's XEmbed fallback draws the icon in this process, and prefers the name with "-panel"
+// appended when the icon theme has it. Drawn in PNG at the sizes trays use, it spares the process
+// the SVG renderer and its XML parser (some 8 MB), while hosts still read the SVG. The fallback
+// asks the theme whether the name exists, which sees only icons in a theme's folders.
+bool TrayStatusItem::writePanelIcons(const std::filesystem::path& folder) {
+    for (const int size : panelIconSizes) {
+        const std::string sizeName = std::to_string(size) + "x" + std::to_string(size);
+        const std::filesystem::path apps = folder / "hicolor" / sizeName / "apps";
+        std::error_code error;
+        std::filesystem::create_directories(apps, error);
+        if (error || !writeSymbolicLogoPng(apps / panelIconFile, size)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void TrayStatusItem::show(const MenuModel& menu) {

@@ -53,6 +53,7 @@ private:
     using MenuPtr = std::unique_ptr<GtkWidget, MenuDestroyer>;
 
     void showDrawnIcon();
+    static bool writePanelIcons(const std::filesystem::path& folder);
     bool hasShapeOf(const MenuModel& menu) const;
     void buildMenu(const MenuModel& menu);
     GtkWidget* buildItem(const MenuItem& item);
