@@ -1,5 +1,5 @@
 // The companion's status item in a real tray host (xfce4-panel), read and clicked over D-Bus as
-// the host does it.
+// the host does it; and its icon in a tray that docks XEmbed icons only (trayer).
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -186,6 +186,25 @@ TEST_F(TrayTest, QuitWithAnAlertOpenReleasesThePortAndExits) {
 
     EXPECT_EQ(session.companion().waitFor(5s), 0);
     EXPECT_TRUE(slaveClosed(session.pad(), 0ms));
+}
+
+// Without a StatusNotifier host the icon is drawn in the companion's own process. Drawing it must
+// load neither an SVG renderer nor, through GDK's visual probe, an OpenGL driver: each costs
+// more memory than the rest of the companion.
+TEST(XEmbedTrayTest, TheIconIsDockedAndDrawnWithoutAnSvgRendererOrOpenGl) {
+    CompanionSession session;
+    session.startXEmbedTray();
+    session.launch(DORVANE_BINARY, session.chrome);
+    ASSERT_EQ(session.padReceives("OS linux\nLAYER chrome\n"), "OS linux\nLAYER chrome\n");
+
+    const auto icon = session.dockedTrayIcon(10s);
+    ASSERT_TRUE(icon) << "the tray docked no icon of the companion";
+    EXPECT_TRUE(eventually([&] { return session.coloursShownBy(*icon) > 1; }, 5s))
+        << "the docked icon shows nothing";
+    const std::string mapped = session.companionMemoryMap();
+    for (const char* library : {"librsvg", "swrast_dri", "libLLVM", "libGLX_mesa"}) {
+        EXPECT_EQ(mapped.find(library), std::string::npos) << library << " is loaded";
+    }
 }
 
 }  // namespace

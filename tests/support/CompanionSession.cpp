@@ -2,9 +2,11 @@
 
 #include <stdlib.h>
 
+#include <sstream>
 #include <stdexcept>
 
 #include "support/DesktopData.hpp"
+#include "support/Eventually.hpp"
 #include "support/Pty.hpp"
 #include "support/StatusNotifierClient.hpp"
 
@@ -48,6 +50,53 @@ void CompanionSession::startTrayHost() {
     }
 }
 
+void CompanionSession::startXEmbedTray() {
+    trayHost_ = std::make_unique<ChildProcess>(
+        std::vector<std::string>{"sh", "-c", "exec trayer --edge top --height 24 >/dev/null 2>&1"},
+        desktop.environment());
+    if (!desktop.waitForWindow("panel")) {
+        throw std::runtime_error("trayer did not show its panel");
+    }
+}
+
+// An XEmbed client window of the companion's that the tray has reparented away from the root.
+std::optional<XDesktop::WindowId> CompanionSession::dockedTrayIcon(
+    std::chrono::milliseconds timeout) {
+    const auto run = [this](const std::vector<std::string>& argv) {
+        return runCommand(argv, desktop.environment()).out;
+    };
+    const auto isDocked = [&run](const std::string& window) {
+        const bool embeds =
+            run({"xprop", "-id", window, "_XEMBED_INFO"}).find('=') != std::string::npos;
+        const std::string tree = run({"xwininfo", "-id", window, "-children"});
+        const auto parent = tree.find("Parent window id:");
+        return embeds && parent != std::string::npos &&
+               tree.substr(parent, tree.find('\n', parent) - parent).find("(the root window)") ==
+                   std::string::npos;
+    };
+    std::optional<XDesktop::WindowId> docked;
+    eventually(
+        [&] {
+            std::istringstream windows(
+                run({"xdotool", "search", "--pid", std::to_string(companion_->pid())}));
+            for (std::string window; windows >> window;) {
+                if (isDocked(window)) {
+                    docked = static_cast<XDesktop::WindowId>(std::stoul(window));
+                }
+            }
+            return docked.has_value();
+        },
+        timeout);
+    return docked;
+}
+
+int CompanionSession::coloursShownBy(XDesktop::WindowId window) const {
+    const auto shown =
+        runCommand({"import", "-window", std::to_string(window), "-format", "%k", "info:"},
+                   desktop.environment());
+    return shown.exitCode == 0 ? std::stoi(shown.out) : 0;
+}
+
 void CompanionSession::launch(const std::string& binary, XDesktop::WindowId frontmost) {
     desktop.activate(frontmost);
     cookTerminal(pad_);
@@ -73,6 +122,10 @@ std::vector<std::string> CompanionSession::companionDescriptors() const {
         targets.push_back(std::filesystem::read_symlink(descriptor, goneMeanwhile));
     }
     return targets;
+}
+
+std::string CompanionSession::companionMemoryMap() const {
+    return readFile("/proc/" + std::to_string(companion_->pid()) + "/maps");
 }
 
 std::string CompanionSession::padPort() const {

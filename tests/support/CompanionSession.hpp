@@ -3,6 +3,7 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "support/DBusSession.hpp"
@@ -30,6 +31,16 @@ public:
     // Starts xfce4-panel, which hosts status items; returns once it does.
     void startTrayHost();
 
+    // Starts trayer, a tray that docks XEmbed icons only and hosts no status items; returns once
+    // its panel shows.
+    void startXEmbedTray();
+
+    // The companion's icon window once an XEmbed tray has docked it, within `timeout`.
+    std::optional<XDesktop::WindowId> dockedTrayIcon(std::chrono::milliseconds timeout);
+
+    // How many colours `window` shows: 1 when nothing is drawn on its background.
+    int coloursShownBy(XDesktop::WindowId window) const;
+
     // Starts `binary` with `frontmost` in front; the pad's terminal is cooked first, so that a
     // companion that forgets raw mode shows it on the wire.
     void launch(const std::string& binary, XDesktop::WindowId frontmost);
@@ -37,6 +48,9 @@ public:
 
     // What the companion's descriptors lead to (links in /proc/PID/fd), one each.
     std::vector<std::string> companionDescriptors() const;
+
+    // The companion's memory map (/proc/PID/maps), with the files it has mapped.
+    std::string companionMemoryMap() const;
 
     // The master side of the pad's port, and the port itself (the slave side, which the
     // companion opens); both change when the pad is plugged in again.
