@@ -208,6 +208,7 @@ void X11Workspace::takeEvent(const xcb_generic_event_t& event) {
         case XCB_PROPERTY_NOTIFY:
             if (isActiveWindowChange(reinterpret_cast<const xcb_property_notify_event_t&>(event))) {
                 activationPending_ = true;
+                activeWindowKnown_ = false;
             }
             break;
         case XCB_DESTROY_NOTIFY:
@@ -233,7 +234,18 @@ void X11Workspace::deliverActivation() {
     }
 }
 
+// The tick asks every second. Waiting on the server's reply each time would wake the process a
+// second time per tick; the events already on the socket tell whether the last value still holds.
 std::optional<xcb_window_t> X11Workspace::activeWindow() {
+    takeEvents(xcb_poll_for_event);
+    if (!activeWindowKnown_) {
+        activeWindow_ = readActiveWindow();
+        activeWindowKnown_ = true;
+    }
+    return activeWindow_;
+}
+
+std::optional<xcb_window_t> X11Workspace::readActiveWindow() {
     xcb_window_t window = XCB_WINDOW_NONE;
     const auto cookie = xcb_ewmh_get_active_window(ewmh_.get(), screenNumber_);
     if (!xcb_ewmh_get_active_window_reply(ewmh_.get(), cookie, &window, nullptr) ||

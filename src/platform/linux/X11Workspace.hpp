@@ -41,6 +41,7 @@ private:
     bool connectionFailed() const;
     void deliverActivation();
     std::optional<xcb_window_t> activeWindow();
+    std::optional<xcb_window_t> readActiveWindow();
     RunningApplication applicationOf(xcb_window_t window);
     xcb_void_cookie_t watchForDestruction(xcb_window_t window);
     WindowFacts factsOf(xcb_window_t window);
@@ -54,6 +55,9 @@ private:
     bool hasResourceExtension_ = false;
     ActivationHandler handler_;
     bool activationPending_ = false;
+    // The property as last read; every change of it arrives as an event, which clears `known`.
+    std::optional<xcb_window_t> activeWindow_;
+    bool activeWindowKnown_ = false;
     // Reading a window's facts costs round trips and its sandbox's info file; the once-a-second
     // query must not repeat that. An entry leaves when its window is destroyed: the server hands a
     // closed client's IDs to the next.
