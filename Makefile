@@ -43,6 +43,7 @@ bench: build
 	build/release/bench/companion_bench latency build/release/dorvane
 	build/release/bench/companion_bench idle build/release/dorvane
 	build/release/bench/companion_bench idle-tray build/release/dorvane
+	build/release/bench/companion_bench idle-xembed build/release/dorvane
 	build/release/bench/companion_bench replug build/release/dorvane
 	build/release/bench/companion_bench rules-save build/release/dorvane
 	build/release/bench/companion_bench sway-latency build/release/dorvane

@@ -2,6 +2,7 @@
 //   companion_bench latency BINARY   activation request → LAYER line on the pad, 100 switches
 //   companion_bench idle BINARY      CPU time, wake-ups and memory over 60 s with the pad open
 //   companion_bench idle-tray BINARY the same with a tray host (xfce4-panel) showing its item
+//   companion_bench idle-xembed BINARY the same with only an XEmbed tray (trayer)
 //   companion_bench replug BINARY    100 unplugs and replugs of the pad with Slack in front
 //   companion_bench rules-save BINARY a saved rules change → LAYER line on the pad, 20 saves
 //   companion_bench sway-latency|sway-idle BINARY  the same figures on headless sway (SwayBench)
@@ -12,15 +13,14 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
+#include <map>
 #include <optional>
 #include <random>
-#include <sstream>
 #include <thread>
 
 #include "BenchFigures.hpp"
+#include "IdleBench.hpp"
 #include "RulesSaveBench.hpp"
 #include "SwayBench.hpp"
 #include "support/CompanionSession.hpp"
@@ -68,10 +68,7 @@ private:
 
 // The companion launched with Chrome in front, once it has told the pad so.
 struct Session : CompanionSession {
-    explicit Session(const std::string& binary, bool withTray = false) {
-        if (withTray) {
-            startTrayHost();
-        }
+    explicit Session(const std::string& binary) {
         launch(binary, chrome);
         expect("OS linux\nLAYER chrome\n");
     }
@@ -109,46 +106,6 @@ int latency(const std::string& binary) {
         "max %.2f ms\n",
         switches, percentile(milliseconds, 0.5), percentile(milliseconds, 0.99),
         percentile(milliseconds, 1.0));
-    return 0;
-}
-
-struct Usage {
-    double cpuSeconds = 0;
-    long contextSwitches = 0;
-    long rssKiB = 0;
-};
-
-long field(const std::filesystem::path& status, const std::string& name) {
-    std::ifstream in(status);
-    for (std::string line; std::getline(in, line);) {
-        if (line.rfind(name + ":", 0) == 0) {
-            return std::stol(line.substr(name.size() + 1));
-        }
-    }
-    return 0;
-}
-
-// Summed over the process's threads: time on a CPU (schedstat, in ns) and times it was switched
-// in (each one a wake-up or a preemption).
-Usage usageOf(pid_t pid) {
-    Usage usage;
-    const std::filesystem::path process = "/proc/" + std::to_string(pid);
-    for (const auto& task : std::filesystem::directory_iterator(process / "task")) {
-        std::ifstream schedstat(task.path() / "schedstat");
-        long long nanoseconds = 0;
-        schedstat >> nanoseconds;
-        usage.cpuSeconds += static_cast<double>(nanoseconds) / 1e9;
-        usage.contextSwitches += field(task.path() / "status", "voluntary_ctxt_switches") +
-                                 field(task.path() / "status", "nonvoluntary_ctxt_switches");
-    }
-    usage.rssKiB = field(process / "status", "VmRSS");
-    return usage;
-}
-
-int idle(const std::string& binary, bool withTray) {
-    Session session(binary, withTray);
-    reportIdle(session.companion().pid(),
-               withTray ? "with the pad open and a tray host" : "with the pad open");
     return 0;
 }
 
@@ -225,27 +182,18 @@ double percentile(std::vector<double> values, double p) {
     return values[static_cast<std::size_t>(p * (values.size() - 1))];
 }
 
-void reportIdle(pid_t pid, const std::string& setting) {
-    const int seconds = environmentNumber("DORVANE_IDLE_SECONDS", 60);
-    std::this_thread::sleep_for(2s);
-    const Usage before = usageOf(pid);
-    std::this_thread::sleep_for(std::chrono::seconds(seconds));
-    const Usage after = usageOf(pid);
-    const double cpuPerMinute = (after.cpuSeconds - before.cpuSeconds) * 60.0 / seconds;
-    std::printf("idle over %d s %s: CPU %.1f ms a minute, %.2f wake-ups a second, RSS %.1f MB\n",
-                seconds, setting.c_str(), cpuPerMinute * 1000.0,
-                static_cast<double>(after.contextSwitches - before.contextSwitches) / seconds,
-                after.rssKiB / 1024.0);
-}
-
 }  // namespace dorvane::test
 
 int main(int argc, char** argv) {
     const std::string mode = argc == 3 ? argv[1] : "";
-    if (mode != "latency" && mode != "idle" && mode != "idle-tray" && mode != "replug" &&
+    const std::map<std::string, dorvane::test::IdleTray> idleModes = {
+        {"idle", dorvane::test::IdleTray::none},
+        {"idle-tray", dorvane::test::IdleTray::statusNotifierHost},
+        {"idle-xembed", dorvane::test::IdleTray::xembedOnly}};
+    if (mode != "latency" && !idleModes.contains(mode) && mode != "replug" &&
         mode != "rules-save" && !dorvane::test::isSwayMode(mode)) {
-        std::cerr << "usage: companion_bench "
-                     "latency|idle|idle-tray|replug|rules-save|sway-latency|sway-idle BINARY\n";
+        std::cerr << "usage: companion_bench latency|idle|idle-tray|idle-xembed|replug|rules-save|"
+                     "sway-latency|sway-idle BINARY\n";
         return 2;
     }
     try {
@@ -261,7 +209,7 @@ int main(int argc, char** argv) {
         if (mode == "rules-save") {
             return dorvane::test::rulesSave(argv[2]);
         }
-        return dorvane::test::idle(argv[2], mode == "idle-tray");
+        return dorvane::test::idleBench(argv[2], idleModes.at(mode));
     } catch (const std::exception& error) {
         std::cerr << "companion_bench: " << error.what() << '\n';
         return 1;
