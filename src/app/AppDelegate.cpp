@@ -127,7 +127,7 @@ void AppDelegate::writeDefaultRules() {
 }
 
 CompanionState AppDelegate::state() const {
-    return {lastLayer_, frontmostName_, paused_, cdc_.isOpen(), cdc_.path()};
+    return {lastLayer_, frontmostName_, paused_, cdc_.isOpen(), cdc_.path(), cdc_.accessDenied()};
 }
 
 void AppDelegate::tick() {

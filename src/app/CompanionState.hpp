@@ -12,6 +12,7 @@ struct CompanionState {
     bool paused = false;
     bool padOpen = false;
     std::optional<std::string> padPath;
+    bool padAccessDenied = false;
 
     bool operator==(const CompanionState&) const = default;
 };

@@ -22,6 +22,9 @@ std::string padLine(const CompanionState& state) {
     if (state.padOpen) {
         return "Pad: " + state.padPath.value_or("connected");
     }
+    if (state.padAccessDenied) {
+        return "Pad: no permission (see README)";
+    }
     return "Pad: not found";
 }
 

@@ -70,10 +70,13 @@ void CDCLink::reconnectIfNeeded() {
     }
     // A candidate that cannot be opened (busy, not permitted, a stale node) must not hide the
     // ones after it.
+    accessDenied_ = false;
     for (const auto& path : DorvanePort::findCalloutDevices(registry_, DorvanePort::padVendorID)) {
         if (openPort(path)) {
+            accessDenied_ = false;
             return;
         }
+        accessDenied_ = accessDenied_ || errno == EACCES || errno == EPERM;
     }
 }
 

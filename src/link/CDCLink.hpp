@@ -42,6 +42,10 @@ public:
     // sees it change knows the pad on the other end has been told nothing else yet.
     std::uint64_t connectionCount() const { return connectionCount_; }
 
+    // True when the last search found the pad but the system refused to open its port (no udev
+    // rule granting access, say), and no other candidate opened.
+    bool accessDenied() const { return accessDenied_; }
+
     // Keeps an open, live port; otherwise searches for the pad and opens the first candidate
     // that opens.
     void reconnectIfNeeded();
@@ -75,6 +79,7 @@ private:
     std::optional<PortNode> node_;
     std::uint64_t connectionCount_ = 0;
     bool lineCut_ = false;  // the pad may hold the start of a line that was never ended
+    bool accessDenied_ = false;
 };
 
 }  // namespace dorvane

@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -234,11 +236,36 @@ TEST_P(CDCLinkWithoutPadTest, SendsNothingAndStaysClosed) {
     EXPECT_FALSE(link.isOpen());
     EXPECT_EQ(link.path(), std::nullopt);
     EXPECT_EQ(link.connectionCount(), 0u);
+    EXPECT_FALSE(link.accessDenied());
 }
 
 INSTANTIATE_TEST_SUITE_P(NoCandidateOrUnopenable, CDCLinkWithoutPadTest,
                          ::testing::Values(std::vector<std::string>{},
                                            std::vector<std::string>{"/nonexistent/ttyACM9"}));
+
+// Root opens a node whatever its mode, so the refusal is met as nobody, in a child.
+TEST(CDCLinkAccessTest, APortTheSystemRefusesIsToldApartFromNoPad) {
+    const TempDir folder;
+    const auto node = folder / "ttyACM0";
+    writeFile(node, "");
+    ASSERT_EQ(chmod(node.c_str(), 0), 0);
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (geteuid() == 0 && setresuid(65534, 65534, 65534) != 0) {
+            _exit(2);
+        }
+        FakeRegistry registry;
+        registry.services = {padAt(node)};
+        CDCLink link{registry};
+        link.reconnectIfNeeded();
+        _exit(link.accessDenied() && !link.isOpen() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+}
 
 }  // namespace
 }  // namespace dorvane::test
