@@ -61,6 +61,7 @@ add_library(dorvane_shell STATIC
     src/platform/linux/GioRulesFolderWatch.cpp
     src/platform/linux/GDBusNotifier.cpp
     src/platform/linux/LinuxCompanion.cpp
+    src/platform/linux/InstanceLockFile.cpp
 )
 target_include_directories(dorvane_shell PUBLIC ${DORVANE_PROTOCOL_DIR})
 target_link_libraries(dorvane_shell PUBLIC dorvane_core dorvane_logo_drawing PkgConfig::XCB

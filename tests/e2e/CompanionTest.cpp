@@ -79,6 +79,19 @@ TEST_F(CompanionTest, AReplugWithinOneTickRestoresTheLastLayer) {
     EXPECT_EQ(padReceives("OS linux\nLAYER chrome\n"), "OS linux\nLAYER chrome\n");
 }
 
+TEST_F(CompanionTest, ASecondCompanionLeavesThePadToTheFirst) {
+    launchWith(session.chrome);
+    ASSERT_EQ(padReceives("OS linux\nLAYER chrome\n"), "OS linux\nLAYER chrome\n");
+
+    const auto second = runCommand({DORVANE_BINARY}, session.companionEnvironment());
+
+    EXPECT_EQ(second.exitCode, 0);
+    EXPECT_EQ(second.err, "Dorvane is already running\n");
+    // The first still holds the port alone, and a second greeting would come before this line.
+    session.desktop.activate(session.slack);
+    EXPECT_EQ(padReceives("LAYER slack\n"), "LAYER slack\n");
+}
+
 TEST_F(CompanionTest, SigtermReleasesThePortAndExitsCleanly) {
     launchWith(session.chrome);
     ASSERT_EQ(padReceives("OS linux\nLAYER chrome\n"), "OS linux\nLAYER chrome\n");

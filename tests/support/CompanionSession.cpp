@@ -32,6 +32,8 @@ CompanionSession::CompanionSession()
     installDesktopEntries(home_ / "data/applications");
     // Only the session's desktop entries are seen.
     std::filesystem::create_directories(home_ / "empty");
+    std::filesystem::create_directory(home_ / "runtime");
+    std::filesystem::permissions(home_ / "runtime", std::filesystem::perms::owner_all);
     linkSystemDataForGtk(home_ / "data");
 }
 
@@ -100,18 +102,24 @@ int CompanionSession::coloursShownBy(XDesktop::WindowId window) const {
 void CompanionSession::launch(const std::string& binary, XDesktop::WindowId frontmost) {
     desktop.activate(frontmost);
     cookTerminal(pad_);
+    companion_ =
+        std::make_unique<ChildProcess>(std::vector<std::string>{binary}, companionEnvironment());
+}
+
+// Parallel sessions would share one accessibility bus, and one companion lock, otherwise.
+std::map<std::string, std::string> CompanionSession::companionEnvironment() const {
     auto environment = testbed.childEnvironment();
     environment.merge(desktop.environment());
     environment.merge(bus.environment());
-    // Parallel sessions would share one accessibility bus otherwise.
     environment.insert({{"HOME", home_.path()},
                         {"XDG_CONFIG_HOME", home_ / "config"},
                         {"XDG_DATA_HOME", home_ / "data"},
                         {"XDG_DATA_DIRS", home_ / "empty"},
+                        {"XDG_RUNTIME_DIR", home_ / "runtime"},
                         {"NO_AT_BRIDGE", "1"},
                         {"GSETTINGS_BACKEND", "memory"},
                         {"LSAN_OPTIONS", "suppressions=" DORVANE_SOURCE_DIR "/tests/lsan.supp"}});
-    companion_ = std::make_unique<ChildProcess>(std::vector<std::string>{binary}, environment);
+    return environment;
 }
 
 std::vector<std::string> CompanionSession::companionDescriptors() const {

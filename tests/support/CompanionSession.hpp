@@ -46,6 +46,9 @@ public:
     void launch(const std::string& binary, XDesktop::WindowId frontmost);
     ChildProcess& companion() { return *companion_; }
 
+    // What launch() gives the companion, for a command run beside it.
+    std::map<std::string, std::string> companionEnvironment() const;
+
     // What the companion's descriptors lead to (links in /proc/PID/fd), one each.
     std::vector<std::string> companionDescriptors() const;
 
