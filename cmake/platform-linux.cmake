@@ -1,16 +1,19 @@
-# Linux adapters: libudev for pad discovery, ICU for Unicode case mapping.
+# Linux adapters: libudev for pad discovery, ICU for Unicode case mapping, GLib's loop for
+# udev's announcements.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(UDEV REQUIRED IMPORTED_TARGET libudev)
 pkg_check_modules(ICU REQUIRED IMPORTED_TARGET icu-uc)
+pkg_check_modules(GIO REQUIRED IMPORTED_TARGET gio-unix-2.0)
 
 target_sources(dorvane_core PRIVATE
     src/platform/linux/UdevRegistry.cpp
+    src/platform/linux/UdevMonitor.cpp
     src/platform/linux/PlatformRegistry.cpp
     src/platform/linux/UnicodeICU.cpp
     src/platform/linux/RulesLocation.cpp
     src/platform/linux/HomeFolder.cpp
 )
-target_link_libraries(dorvane_core PUBLIC PkgConfig::UDEV PkgConfig::ICU)
+target_link_libraries(dorvane_core PUBLIC PkgConfig::UDEV PkgConfig::ICU PkgConfig::GIO)
 
 # The logo drawn with cairo, for the tray at run time and for the icon theme at build time.
 pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)

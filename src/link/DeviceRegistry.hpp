@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -41,6 +42,12 @@ public:
 
     // Every serial service, in the registry's own order; empty when the search fails.
     virtual std::vector<std::unique_ptr<RegistryEntry>> serialServices() const = 0;
+
+    // Calls `changed` on the main loop after serial or USB devices came or went, until the
+    // registry is destroyed; a later call replaces the earlier callback. A burst of events may
+    // make one call or several, and a call may concern a device that is not the pad. Where the
+    // platform cannot watch, nothing is ever called, and the caller's own polling must do.
+    virtual void watchSerialDevices(std::function<void()> changed) = 0;
 };
 
 // This platform's registry.

@@ -1,5 +1,6 @@
 #include "platform/linux/UdevRegistry.hpp"
 
+#include <glib.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -8,35 +9,56 @@
 #include <filesystem>
 
 #include "link/DorvanePort.hpp"
+#include "support/Eventually.hpp"
+#include "support/PadTestbed.hpp"
 #include "support/Process.hpp"
 
 namespace dorvane::test {
 namespace {
 
+using namespace std::chrono_literals;
 using ::testing::ElementsAre;
 using ::testing::UnorderedElementsAre;
 
 constexpr const char* emulatedMarker = "DORVANE_EMULATED_TREE";
 
 // umockdev must be preloaded at process start, so each test runs again in a child under
-// umockdev-run; the child, seeing the marker, does the checks. True in the parent.
-bool delegatedToEmulatedTree() {
+// `wrapper`; the child, seeing the marker, does the checks. True in the parent.
+bool delegatedTo(std::vector<std::string> wrapper) {
     if (std::getenv(emulatedMarker) != nullptr) {
         return false;
     }
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    const std::string fixtures = DORVANE_SOURCE_DIR "/tests/e2e/data/";
     const char* sanitizerOptions = std::getenv("ASAN_OPTIONS");
+    wrapper.push_back(std::filesystem::read_symlink("/proc/self/exe"));
+    wrapper.push_back(std::string("--gtest_filter=") + test->test_suite_name() + "." +
+                      test->name());
     const auto result = runCommand(
-        {"umockdev-run", "--device", fixtures + "pad.umockdev", "--device",
-         fixtures + "odd-vendor.umockdev", "--", std::filesystem::read_symlink("/proc/self/exe"),
-         std::string("--gtest_filter=") + test->test_suite_name() + "." + test->name()},
-        {{emulatedMarker, "1"},
-         {"ASAN_OPTIONS",
-          std::string(sanitizerOptions ? sanitizerOptions : "") + ":verify_asan_link_order=0"}});
+        wrapper, {{emulatedMarker, "1"},
+                  {"ASAN_OPTIONS", std::string(sanitizerOptions ? sanitizerOptions : "") +
+                                       ":verify_asan_link_order=0"}});
     EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
     EXPECT_THAT(result.out, ::testing::HasSubstr("[  PASSED  ] 1 test"));
     return true;
+}
+
+// The pad and a lookalike of another vendor, fixed for the whole run.
+bool delegatedToEmulatedTree() {
+    const std::string fixtures = DORVANE_SOURCE_DIR "/tests/e2e/data/";
+    return delegatedTo({"umockdev-run", "--device", fixtures + "pad.umockdev", "--device",
+                        fixtures + "odd-vendor.umockdev", "--"});
+}
+
+// Runs GLib's default main context, where the registry's watch reports, until `condition` holds.
+template <typename Condition>
+bool onTheMainLoopEventually(Condition condition) {
+    return eventually(
+        [&] {
+            while (g_main_context_iteration(nullptr, FALSE)) {
+            }
+            return condition();
+        },
+        5s);
 }
 
 using Services = std::vector<std::unique_ptr<RegistryEntry>>;
@@ -88,6 +110,26 @@ TEST(UdevRegistryTest, TakesOnlyUsbSerialTTYsWithANodeAndOnlyHexVendors) {
     ASSERT_NE(interface, nullptr);
     EXPECT_EQ(interface->numberProperty("idVendor"), std::nullopt);
     EXPECT_EQ(interface->parent()->numberProperty("idVendor"), 0x1234);
+}
+
+// A tree that changes while the registry watches: the test plays udev's announcements.
+TEST(UdevRegistryTest, TellsOfThePadPluggedInAndPulledOutOnTheMainLoop) {
+    if (delegatedTo({"umockdev-wrapper"})) {
+        return;
+    }
+    PadTestbed testbed;
+    UdevRegistry registry;
+    int calls = 0;
+    registry.watchSerialDevices([&] { ++calls; });
+
+    testbed.plugInPad();
+    ASSERT_TRUE(onTheMainLoopEventually([&] { return calls > 0; }));
+    EXPECT_THAT(DorvanePort::findCalloutDevices(registry, DorvanePort::padVendorID),
+                ElementsAre("/dev/ttyACM0"));
+    const int callsWhilePluggedIn = calls;
+    testbed.unplugPad();
+
+    EXPECT_TRUE(onTheMainLoopEventually([&] { return calls > callsWhilePluggedIn; }));
 }
 
 }  // namespace

@@ -48,7 +48,7 @@ private:
     FakeNodePtr node_;
 };
 
-// Serves `services` in order and counts the searches.
+// Serves `services` in order and counts the searches; announce() plays a device event.
 class FakeRegistry final : public DeviceRegistry {
 public:
     std::vector<FakeNodePtr> services;
@@ -62,10 +62,20 @@ public:
         return entries;
     }
 
+    void watchSerialDevices(std::function<void()> changed) override {
+        changed_ = std::move(changed);
+    }
+
+    void announce() {
+        ASSERT_TRUE(changed_) << "nobody watches the registry";
+        changed_();
+    }
+
     int searches() const { return searches_; }
 
 private:
     mutable int searches_ = 0;
+    std::function<void()> changed_;
 };
 
 inline FakeNodePtr node(FakeNode fields) {

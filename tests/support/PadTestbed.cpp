@@ -29,6 +29,11 @@ std::string ttyName(int plugIn) {
     return "ttyACM" + std::to_string(plugIn);
 }
 
+// The pad's devices, parents first.
+std::vector<std::string> padDevices(int plugIn) {
+    return {padDevice, padInterface, std::string(padInterface) + "/tty/" + ttyName(plugIn)};
+}
+
 // The pad's CDC ACM port, its interface and its USB device, in umockdev-record format, for its
 // `plugIn`-th plug-in (0 the first): numbered apart from every earlier one.
 std::string padDescription(int plugIn) {
@@ -111,15 +116,26 @@ std::map<std::string, std::string> PadTestbed::childEnvironment() const {
     };
 }
 
+// umockdev does not announce a device it adds reliably (sometimes twice, sometimes never), so
+// the announcements are made here, as udev makes them.
+void PadTestbed::announce(const std::vector<std::string>& devices, const char* action) {
+    for (const auto& device : devices) {
+        umockdev_testbed_uevent(testbed_, device.c_str(), action);
+    }
+}
+
 std::string PadTestbed::plugInPad() {
     add(padDescription(plugIns_) + (plugIns_ == 0 ? host : ""));
-    const std::string node = "/dev/" + ttyName(plugIns_++);
+    const std::string node = "/dev/" + ttyName(plugIns_);
     // A program started later must not inherit the master: its copy would keep the port from
     // ever hanging up.
     fcntl(masterFd(node), F_SETFD, FD_CLOEXEC);
+    announce(padDevices(plugIns_++), "add");
     return node;
 }
 
+// The port's node goes first and the devices' sysfs entries last: an event is made from the
+// device's entry, and a program that searches on hearing it must find no port to open.
 void PadTestbed::unplugPad() {
     const std::string tty = ttyName(plugIns_ - 1);
     const int master = masterFd("/dev/" + tty);
@@ -128,8 +144,10 @@ void PadTestbed::unplugPad() {
     hangUp(master);
     const std::string root = rootDirOf(testbed_);
     std::filesystem::remove(root + "/dev/" + tty);
-    for (const std::string& device : {std::string(padInterface) + "/tty/" + tty,
-                                      std::string(padInterface), std::string(padDevice)}) {
+    auto devices = padDevices(plugIns_ - 1);
+    std::reverse(devices.begin(), devices.end());
+    announce(devices, "remove");
+    for (const std::string& device : devices) {
         umockdev_testbed_remove_device(testbed_, device.c_str());
     }
     // umockdev keeps its map entry for the pseudo-terminal, and would refuse a later device

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <map>
 #include <string>
+#include <vector>
 
 typedef struct _UMockdevTestbed UMockdevTestbed;
 
@@ -28,15 +29,17 @@ public:
 
     // Plugs the pad in and returns its port's node, "/dev/ttyACM0" the first time. umockdev
     // never frees a node name, a minor number or a USB device number, so each plug-in gets new
-    // ones, as the kernel does while a program still holds the old port.
+    // ones, as the kernel does while a program still holds the old port. udev's "add" events
+    // announce the USB device, its interface and its port, in that order.
     std::string plugInPad();
 
     // Hangs the port of the pad last plugged in up and removes the pad, as pulling its cable
-    // does.
+    // does; udev's "remove" events announce it, the port first.
     void unplugPad();
 
 private:
     void add(const std::string& description);
+    void announce(const std::vector<std::string>& devices, const char* action);
 
     UMockdevTestbed* testbed_;
     int plugIns_ = 0;

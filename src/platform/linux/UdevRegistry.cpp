@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/linux/UdevMonitor.hpp"
+
 namespace dorvane {
 namespace {
 
@@ -94,6 +96,9 @@ UdevEnumerate scanUsbTTYs(udev* context) {
 
 }  // namespace
 
+UdevRegistry::UdevRegistry() = default;
+UdevRegistry::~UdevRegistry() = default;
+
 std::vector<std::unique_ptr<RegistryEntry>> UdevRegistry::serialServices() const {
     const UdevContext context(udev_new(), udev_unref);
     if (!context) {
@@ -113,6 +118,11 @@ std::vector<std::unique_ptr<RegistryEntry>> UdevRegistry::serialServices() const
         }
     }
     return services;
+}
+
+// Without udev's announcements the caller's polling still finds the pad, only later.
+void UdevRegistry::watchSerialDevices(std::function<void()> changed) {
+    monitor_ = UdevMonitor::start(std::move(changed));
 }
 
 }  // namespace dorvane
