@@ -8,9 +8,9 @@
 
 namespace dorvane {
 
-AppDelegate::AppDelegate(const DeviceRegistry& registry, LayerMap& layerMap,
-                         const Platform& platform)
-    : cdc_(registry),
+AppDelegate::AppDelegate(DeviceRegistry& registry, LayerMap& layerMap, const Platform& platform)
+    : registry_(registry),
+      cdc_(registry),
       layerMap_(layerMap),
       workspace_(platform.workspace),
       statusItem_(platform.statusItem),
@@ -26,6 +26,7 @@ void AppDelegate::applicationDidFinishLaunching() {
         [this](const std::optional<RunningApplication>& app) { appActivated(app); });
     mainLoop_.startRepeatingTimer([this] { tick(); });
     rulesWatch_.start(layerMap_.fileURL(), [this] { rulesChanged(); });
+    registry_.watchSerialDevices([this] { serialDevicesChanged(); });
     tick();
 }
 
@@ -139,13 +140,28 @@ void AppDelegate::tick() {
         rebuildMenu();
         return;
     }
+    restoreLink();
+    considerFrontmost(workspace_.frontmostApplication());
+}
+
+// A new connection shows the pad's default layer, not the one last decided. That includes a
+// dead port replaced within the one reconnect, as when the pad is replugged between two ticks.
+void AppDelegate::restoreLink() {
     cdc_.reconnectIfNeeded();
-    // A new connection shows the pad's default layer, not the one last decided. That includes a
-    // dead port replaced within the one reconnect, as when the pad is replugged between two ticks.
     if (cdc_.connectionCount() != connectionsTold_ && lastLayer_) {
         sendLayer(*lastLayer_);
     }
-    considerFrontmost(workspace_.frontmostApplication());
+}
+
+// The tick's own link step, sooner: a plugged-in pad gets its layer at once, and an unplugged
+// one lets go of its port at once. While the port is healthy, whatever device it was costs the
+// liveness probe only.
+void AppDelegate::serialDevicesChanged() {
+    if (quitting_ || paused_) {
+        return;
+    }
+    restoreLink();
+    rebuildMenu();
 }
 
 void AppDelegate::considerFrontmost(const std::optional<RunningApplication>& app) {

@@ -43,12 +43,12 @@ public:
         Notifier& notifier;
     };
 
-    AppDelegate(const DeviceRegistry& registry, LayerMap& layerMap, const Platform& platform);
+    AppDelegate(DeviceRegistry& registry, LayerMap& layerMap, const Platform& platform);
     AppDelegate(const AppDelegate&) = delete;
     AppDelegate& operator=(const AppDelegate&) = delete;
 
-    // Status item first, then the activation observer, the timer and the rules watch, then one
-    // tick at once.
+    // Status item first, then the activation observer, the timer, the rules and device watches,
+    // then one tick at once.
     void applicationDidFinishLaunching();
 
     // An application came to the front; none means the platform did not say which.
@@ -81,6 +81,8 @@ public:
 
 private:
     void tick();
+    void restoreLink();
+    void serialDevicesChanged();
     void considerFrontmost(const std::optional<RunningApplication>& app);
     void rulesChanged();
     void reportBrokenRules();
@@ -88,6 +90,7 @@ private:
     void rebuildMenu();
     void writeDefaultRules();
 
+    DeviceRegistry& registry_;
     CDCLink cdc_;
     LayerMap& layerMap_;
     Workspace& workspace_;

@@ -92,6 +92,48 @@ TEST_F(AppDelegateTest, UnplugThenReplugWithoutSwitchingRestoresTheLayer) {
     EXPECT_EQ(received(), greeting + "LAYER slack\n");
 }
 
+// udev announces one plug-in several times (the USB device, then its port), sometimes twice.
+TEST_F(AppDelegateTest, ADeviceEventOpensAClosedLinkAndTellsTheLastLayerOnceWithoutATick) {
+    workspace.frontmost = slack;
+    delegate.applicationDidFinishLaunching();
+
+    plugIn();
+    registry.announce();
+    registry.announce();
+
+    EXPECT_EQ(received(), greeting + "LAYER slack\n");
+    EXPECT_EQ(statusItem.menus.back().items[2].title, "Pad: " + pad->slavePath());
+}
+
+TEST_F(AppDelegateTest, ADeviceEventWhileThePortIsHealthySearchesAndSendsNothing) {
+    plugIn();
+    workspace.frontmost = chrome;
+    delegate.applicationDidFinishLaunching();
+    received();
+    const int searches = registry.searches();
+
+    registry.announce();
+
+    EXPECT_EQ(registry.searches(), searches);
+    EXPECT_EQ(received(), "");
+}
+
+TEST_F(AppDelegateTest, AnUnplugEventReleasesTheDeadPortAtOnceAndAPlugInEventRestoresTheLayer) {
+    plugIn();
+    workspace.frontmost = chrome;
+    delegate.applicationDidFinishLaunching();
+    received();
+
+    unplug();
+    registry.announce();
+    EXPECT_FALSE(delegate.cdc().isOpen());
+    EXPECT_EQ(statusItem.menus.back().items[2].title, "Pad: not found");
+    plugIn();
+    registry.announce();
+
+    EXPECT_EQ(received(), greeting + "LAYER chrome\n");
+}
+
 TEST_F(AppDelegateTest, WhilePausedDecisionsGoOnButNothingIsSentOrOpened) {
     plugIn();
     workspace.frontmost = chrome;
@@ -103,6 +145,7 @@ TEST_F(AppDelegateTest, WhilePausedDecisionsGoOnButNothingIsSentOrOpened) {
     const int searchesWhenPaused = registry.searches();
     workspace.activate(slack);
     mainLoop.fire();
+    registry.announce();
     mainLoop.fire();
 
     EXPECT_EQ(delegate.lastLayer(), "slack");
