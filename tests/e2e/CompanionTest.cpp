@@ -52,6 +52,7 @@ TEST_F(CompanionTest, AnEditOfTheRulesFileTakesEffectWithinASecond) {
     EXPECT_EQ(padReceives("LAYER cursor\n", 3s), "LAYER cursor\n");
 }
 
+// The harness announces the pad's going and coming with uevents, as udev does.
 TEST_F(CompanionTest, AReplugRestoresTheLastLayer) {
     launchWith(session.chrome);
     ASSERT_EQ(padReceives("OS linux\nLAYER chrome\n"), "OS linux\nLAYER chrome\n");
@@ -63,8 +64,10 @@ TEST_F(CompanionTest, AReplugRestoresTheLastLayer) {
     ASSERT_TRUE(eventually([&] { return !holds(port); }, 5s));
 
     session.plugPadBackIn();
+    session.testbed.announcePadAgain();
 
     EXPECT_EQ(padReceives("OS linux\nLAYER slack\n"), "OS linux\nLAYER slack\n");
+    EXPECT_EQ(padReceives("x", 1500ms), "") << "a repeated announcement reached the pad";
 }
 
 // As when the pad reboots after the configurator saved its keys: the companion finds the old port

@@ -134,6 +134,10 @@ std::string PadTestbed::plugInPad() {
     return node;
 }
 
+void PadTestbed::announcePadAgain() {
+    announce(padDevices(plugIns_ - 1), "add");
+}
+
 // The port's node goes first and the devices' sysfs entries last: an event is made from the
 // device's entry, and a program that searches on hearing it must find no port to open.
 void PadTestbed::unplugPad() {

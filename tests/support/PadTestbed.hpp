@@ -37,6 +37,9 @@ public:
     // does; udev's "remove" events announce it, the port first.
     void unplugPad();
 
+    // Announces the pad last plugged in once more, as udev sometimes does.
+    void announcePadAgain();
+
 private:
     void add(const std::string& description);
     void announce(const std::vector<std::string>& devices, const char* action);
