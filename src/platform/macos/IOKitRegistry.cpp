@@ -2,6 +2,7 @@
 
 #include "platform/macos/CFHandles.hpp"
 #include "platform/macos/CFStrings.hpp"
+#include "platform/macos/IOKitMonitor.hpp"
 
 namespace dorvane {
 namespace {
@@ -49,6 +50,9 @@ private:
 
 }  // namespace
 
+IOKitRegistry::IOKitRegistry() = default;
+IOKitRegistry::~IOKitRegistry() = default;
+
 std::vector<std::unique_ptr<RegistryEntry>> IOKitRegistry::serialServices() const {
     CFMutableDictionaryRef matching = IOServiceMatching("IOSerialBSDClient");
     if (matching == nullptr) {
@@ -65,6 +69,11 @@ std::vector<std::unique_ptr<RegistryEntry>> IOKitRegistry::serialServices() cons
         entries.push_back(std::make_unique<IOKitEntry>(IOObject(service)));
     }
     return entries;
+}
+
+// Without the registry's notifications the caller's polling still finds the pad, only later.
+void IOKitRegistry::watchSerialDevices(std::function<void()> changed) {
+    monitor_ = IOKitMonitor::start(std::move(changed));
 }
 
 }  // namespace dorvane

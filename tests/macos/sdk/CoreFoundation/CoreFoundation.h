@@ -25,6 +25,9 @@ typedef const struct __CFDictionary* CFDictionaryRef;
 typedef struct __CFDictionary* CFMutableDictionaryRef;
 typedef const struct __CFLocale* CFLocaleRef;
 typedef const struct __CFCharacterSet* CFCharacterSetRef;
+typedef struct __CFRunLoop* CFRunLoopRef;
+typedef struct __CFRunLoopSource* CFRunLoopSourceRef;
+typedef CFStringRef CFRunLoopMode;
 
 typedef struct {
     CFIndex location;
@@ -83,4 +86,9 @@ CFLocaleRef CFLocaleCopyCurrent(void);
 
 CFCharacterSetRef CFCharacterSetGetPredefined(CFCharacterSetPredefinedSet theSetIdentifier);
 Boolean CFCharacterSetIsLongCharacterMember(CFCharacterSetRef theSet, UTF32Char theChar);
+
+extern const CFRunLoopMode kCFRunLoopCommonModes;
+CFRunLoopRef CFRunLoopGetMain(void);
+void CFRunLoopAddSource(CFRunLoopRef rl, CFRunLoopSourceRef source, CFRunLoopMode mode);
+void CFRunLoopRemoveSource(CFRunLoopRef rl, CFRunLoopSourceRef source, CFRunLoopMode mode);
 }

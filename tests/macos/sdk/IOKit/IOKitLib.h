@@ -18,6 +18,11 @@ typedef char io_name_t[128];
 typedef UInt32 IOOptionBits;
 
 #define kIOServicePlane "IOService"
+#define kIOFirstMatchNotification "IOServiceFirstMatch"
+#define kIOTerminatedNotification "IOServiceTerminate"
+
+typedef struct IONotificationPort* IONotificationPortRef;
+typedef void (*IOServiceMatchingCallback)(void* refcon, io_iterator_t iterator);
 
 extern const mach_port_t kIOMainPortDefault;
 
@@ -33,4 +38,14 @@ kern_return_t IORegistryEntryGetParentEntry(io_registry_entry_t entry, const io_
                                             io_registry_entry_t* parent);
 
 kern_return_t IOObjectRelease(io_object_t object);
+
+IONotificationPortRef IONotificationPortCreate(mach_port_t mainPort);
+void IONotificationPortDestroy(IONotificationPortRef notify);
+CFRunLoopSourceRef IONotificationPortGetRunLoopSource(IONotificationPortRef notify);
+// Consumes one reference to matching, whatever the result.
+kern_return_t IOServiceAddMatchingNotification(IONotificationPortRef notifyPort,
+                                               const io_name_t notificationType,
+                                               CFDictionaryRef matching,
+                                               IOServiceMatchingCallback callback, void* refCon,
+                                               io_iterator_t* notification);
 }
