@@ -7,6 +7,7 @@ string(APPEND CMAKE_OBJCXX_FLAGS " -fobjc-arc")
 
 target_sources(dorvane_core PRIVATE
     src/platform/macos/IOKitRegistry.cpp
+    src/platform/macos/IOKitMonitor.cpp
     src/platform/macos/PlatformRegistry.cpp
     src/platform/macos/CFStrings.cpp
     src/platform/macos/UnicodeCF.cpp
