@@ -64,7 +64,7 @@ TEST_F(CompanionTest, AReplugRestoresTheLastLayer) {
     ASSERT_TRUE(eventually([&] { return !holds(port); }, 5s));
 
     session.plugPadBackIn();
-    session.testbed.announcePadAgain();
+    session.testbed.announcePad();  // udev repeats itself at times
 
     EXPECT_EQ(padReceives("OS linux\nLAYER slack\n"), "OS linux\nLAYER slack\n");
     EXPECT_EQ(padReceives("x", 1500ms), "") << "a repeated announcement reached the pad";

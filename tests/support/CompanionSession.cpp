@@ -147,9 +147,12 @@ void CompanionSession::unplugPad() {
     pad_ = -1;
 }
 
+// Cooked before udev announces it: the companion opens it at once, and cooking it after that
+// would undo the companion's raw mode.
 void CompanionSession::plugPadBackIn() {
-    pad_ = testbed.masterFd(testbed.plugInPad());
+    pad_ = testbed.masterFd(testbed.plugInPadUnannounced());
     cookTerminal(pad_);
+    testbed.announcePad();
 }
 
 std::string CompanionSession::padReceives(const std::string& expected,

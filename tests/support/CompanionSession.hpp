@@ -60,10 +60,12 @@ public:
     int pad() const { return pad_; }
     std::string padPort() const;
 
-    // Pulls the pad's cable. The companion may hold the dead port until it notices.
+    // Pulls the pad's cable; udev announces it. The companion may hold the dead port until it
+    // notices.
     void unplugPad();
 
-    // Plugs the pad back in under a new name, cooked as launch() leaves it.
+    // Plugs the pad back in under a new name, cooked as launch() leaves it, and udev announces
+    // it.
     void plugPadBackIn();
 
     // What the pad receives within `timeout`, at most as many bytes as `expected` has.

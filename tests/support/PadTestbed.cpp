@@ -125,16 +125,21 @@ void PadTestbed::announce(const std::vector<std::string>& devices, const char* a
 }
 
 std::string PadTestbed::plugInPad() {
-    add(padDescription(plugIns_) + (plugIns_ == 0 ? host : ""));
-    const std::string node = "/dev/" + ttyName(plugIns_);
-    // A program started later must not inherit the master: its copy would keep the port from
-    // ever hanging up.
-    fcntl(masterFd(node), F_SETFD, FD_CLOEXEC);
-    announce(padDevices(plugIns_++), "add");
+    std::string node = plugInPadUnannounced();
+    announcePad();
     return node;
 }
 
-void PadTestbed::announcePadAgain() {
+std::string PadTestbed::plugInPadUnannounced() {
+    add(padDescription(plugIns_) + (plugIns_ == 0 ? host : ""));
+    const std::string node = "/dev/" + ttyName(plugIns_++);
+    // A program started later must not inherit the master: its copy would keep the port from
+    // ever hanging up.
+    fcntl(masterFd(node), F_SETFD, FD_CLOEXEC);
+    return node;
+}
+
+void PadTestbed::announcePad() {
     announce(padDevices(plugIns_ - 1), "add");
 }
 

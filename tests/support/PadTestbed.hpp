@@ -33,12 +33,17 @@ public:
     // announce the USB device, its interface and its port, in that order.
     std::string plugInPad();
 
+    // The same without the announcement, so that the test can prepare the port before a program
+    // that listens to udev opens it; announcePad() makes it.
+    std::string plugInPadUnannounced();
+
     // Hangs the port of the pad last plugged in up and removes the pad, as pulling its cable
     // does; udev's "remove" events announce it, the port first.
     void unplugPad();
 
-    // Announces the pad last plugged in once more, as udev sometimes does.
-    void announcePadAgain();
+    // Announces the pad last plugged in; again when it was announced already, as udev sometimes
+    // does.
+    void announcePad();
 
 private:
     void add(const std::string& description);
