@@ -123,8 +123,10 @@ Replug replugOnce(Session& session, std::chrono::milliseconds stay, std::chrono:
     std::this_thread::sleep_for(stay);
     session.unplugPad();
     std::this_thread::sleep_for(gap);
-    session.plugPadBackIn();
+    // Timed from before the plug-in: the companion may act on udev's first announcement before
+    // the last one is made.
     const auto pluggedIn = Clock::now();
+    session.plugPadBackIn();
     const auto left = [&] {
         return std::chrono::duration_cast<std::chrono::milliseconds>(pluggedIn + allowed -
                                                                      Clock::now());
@@ -139,8 +141,9 @@ Replug replugOnce(Session& session, std::chrono::milliseconds stay, std::chrono:
 }
 
 // The pad pulled and plugged back in after a random 0.2 to 1.5 s, again and again, under the
-// running companion: each replug must bring the greeting and then the slot of the application
-// in front, Slack's, which is not the pad's own default.
+// running companion, each time announced by uevents as udev announces it: each replug must bring
+// the greeting and then the slot of the application in front, Slack's, which is not the pad's own
+// default.
 int replugSoak(const std::string& binary) {
     const int replugs = environmentNumber("DORVANE_REPLUGS", 100);
     Session session(binary);
@@ -163,7 +166,8 @@ int replugSoak(const std::string& binary) {
         }
     }
     std::printf(
-        "replug soak, %d replugs 0.2-1.5 s apart: greeting + LAYER slack within 3 s %zu of %d "
+        "replug soak, %d replugs 0.2-1.5 s apart, announced by uevents: greeting + LAYER slack "
+        "within 3 s %zu of %d "
         "(greeting alone %d)",
         replugs, layerMilliseconds.size(), replugs, greetedOnly);
     if (!layerMilliseconds.empty()) {
