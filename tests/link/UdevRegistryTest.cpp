@@ -118,6 +118,7 @@ TEST(UdevRegistryTest, TellsOfThePadPluggedInAndPulledOutOnTheMainLoop) {
         return;
     }
     PadTestbed testbed;
+    setenv("UMOCKDEV_DIR", testbed.childEnvironment().at("UMOCKDEV_DIR").c_str(), 1);
     UdevRegistry registry;
     int calls = 0;
     registry.watchSerialDevices([&] { ++calls; });

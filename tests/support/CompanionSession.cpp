@@ -147,12 +147,10 @@ void CompanionSession::unplugPad() {
     pad_ = -1;
 }
 
-// Cooked before udev announces it: the companion opens it at once, and cooking it after that
-// would undo the companion's raw mode.
+// Cooked before the companion can find it: cooking after the companion has opened it would undo
+// the companion's raw mode.
 void CompanionSession::plugPadBackIn() {
-    pad_ = testbed.masterFd(testbed.plugInPadUnannounced());
-    cookTerminal(pad_);
-    testbed.announcePad();
+    pad_ = testbed.masterFd(testbed.plugInPad(cookTerminal));
 }
 
 std::string CompanionSession::padReceives(const std::string& expected,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -29,13 +30,10 @@ public:
 
     // Plugs the pad in and returns its port's node, "/dev/ttyACM0" the first time. umockdev
     // never frees a node name, a minor number or a USB device number, so each plug-in gets new
-    // ones, as the kernel does while a program still holds the old port. udev's "add" events
-    // announce the USB device, its interface and its port, in that order.
-    std::string plugInPad();
-
-    // The same without the announcement, so that the test can prepare the port before a program
-    // that listens to udev opens it; announcePad() makes it.
-    std::string plugInPadUnannounced();
+    // ones, as the kernel does while a program still holds the old port. `prepare` gets the
+    // port's master side before anything can find the pad; then udev's "add" events announce
+    // the USB device, its interface and its port, in that order.
+    std::string plugInPad(const std::function<void(int master)>& prepare = {});
 
     // Hangs the port of the pad last plugged in up and removes the pad, as pulling its cable
     // does; udev's "remove" events announce it, the port first.
