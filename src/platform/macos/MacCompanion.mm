@@ -33,7 +33,8 @@ private:
 };
 
 // The companion with its platform services, all alive for the whole run. The activity is held
-// for the whole run too: nothing but the timer notices a pad plugged in or a rules file saved.
+// for the whole run too: nothing but the timer notices a saved rules file, or a pad the I/O
+// registry failed to announce.
 struct MacCompanion {
     NapPrevention awake{@"Switches the pad's layer as applications come to the front"};
     IOKitRegistry registry;
