@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -13,5 +14,21 @@ double percentile(std::vector<double> values, double p);
 // Prints the CPU time, wake-ups and memory of the running process `pid` over
 // DORVANE_IDLE_SECONDS (60 by default), after it has settled; `setting` says where it ran.
 void reportIdle(pid_t pid, const std::string& setting);
+
+// The companion launched on `Desktop` with Chrome in front, once it has told the pad so.
+template <typename Desktop>
+struct LaunchedSession : Desktop {
+    explicit LaunchedSession(const std::string& binary) {
+        this->launch(binary, this->chrome);
+        expect("OS linux\nLAYER chrome\n");
+    }
+
+    void expect(const std::string& line) {
+        const auto got = this->padReceives(line);
+        if (got != line) {
+            throw std::runtime_error("the pad received '" + got + "' instead of '" + line + "'");
+        }
+    }
+};
 
 }  // namespace dorvane::test

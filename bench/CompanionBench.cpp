@@ -66,20 +66,7 @@ private:
     xcb_atom_t activeWindow_ = 0;
 };
 
-// The companion launched with Chrome in front, once it has told the pad so.
-struct Session : CompanionSession {
-    explicit Session(const std::string& binary) {
-        launch(binary, chrome);
-        expect("OS linux\nLAYER chrome\n");
-    }
-
-    void expect(const std::string& line) {
-        const auto got = padReceives(line);
-        if (got != line) {
-            throw std::runtime_error("the pad received '" + got + "' instead of '" + line + "'");
-        }
-    }
-};
+using Session = LaunchedSession<CompanionSession>;
 
 int environmentNumber(const char* name, int otherwise) {
     const char* configured = std::getenv(name);

@@ -17,20 +17,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int switches = 100;
 
-// The companion launched with Chrome focused, once it has told the pad so.
-struct Session : SwaySession {
-    explicit Session(const std::string& binary) {
-        launch(binary, chrome);
-        expect("OS linux\nLAYER chrome\n");
-    }
-
-    void expect(const std::string& line) {
-        const auto got = padReceives(line);
-        if (got != line) {
-            throw std::runtime_error("the pad received '" + got + "' instead of '" + line + "'");
-        }
-    }
-};
+using Session = LaunchedSession<SwaySession>;
 
 // Timed from the moment the request is on sway's socket, as a key binding would make it,
 // without swaymsg's own start-up; sway's reply is read once the pad has its line.
