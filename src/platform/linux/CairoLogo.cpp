@@ -19,6 +19,9 @@ constexpr double halfWidth = logo::archLineWidth / 2;
 constexpr int curveSegments = 64;
 constexpr double symbolicSize = 16;
 constexpr Rgb symbolicGrey{0xbe / 255.0, 0xbe / 255.0, 0xbe / 255.0};
+// The nominal size of hicolor's scalable/apps folder, which GTK scales the image from.
+constexpr double applicationSize = 128;
+constexpr Rgb applicationColour{0x2e / 255.0, 0x34 / 255.0, 0x36 / 255.0};
 
 // A point of the arch's centreline with the unit direction of travel there.
 struct Sample {
@@ -134,6 +137,10 @@ bool writeLogoSvg(const std::filesystem::path& file, double size, Rgb colour) {
 
 bool writeSymbolicLogo(const std::filesystem::path& file) {
     return writeLogoSvg(file, symbolicSize, symbolicGrey);
+}
+
+bool writeApplicationLogo(const std::filesystem::path& file) {
+    return writeLogoSvg(file, applicationSize, applicationColour);
 }
 
 bool writeSymbolicLogoPng(const std::filesystem::path& file, int size) {

@@ -34,6 +34,10 @@ bool writeLogoSvg(const std::filesystem::path& file, double size, Rgb colour);
 // foreground colour, so that the logo follows the panel's text colour where the host allows.
 bool writeSymbolicLogo(const std::filesystem::path& file);
 
+// Writes the logo as the application icon: 128 pixels nominal, in its own dark grey, as the icon
+// theme and notifications show it, where nothing recolours it.
+bool writeApplicationLogo(const std::filesystem::path& file);
+
 // Writes the logo as a symbolic PNG icon of size × size pixels, to be named *.symbolic.png: opaque
 // black is how such a file marks the foreground, which GTK then recolours as it does a symbolic
 // SVG, without loading an SVG renderer.

@@ -16,11 +16,6 @@ constexpr const char* serverPath = "/org/freedesktop/Notifications";
 constexpr const char* applicationName = "Dorvane";
 constexpr const char* desktopEntry = "dorvane";
 
-// The application icon's colour and size, as the icon theme has them: a notification is no
-// symbolic icon that the desktop recolours.
-constexpr Rgb logoColour{0x2e / 255.0, 0x34 / 255.0, 0x36 / 255.0};
-constexpr double logoSize = 128;
-
 bool cancelled(const GError* error) {
     return g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED);
 }
@@ -125,7 +120,8 @@ const std::filesystem::path& GDBusNotifier::iconFile() {
         iconFile_.emplace();
         if (descriptor >= 0) {
             ::close(descriptor);
-            if (writeLogoSvg(name, logoSize, logoColour)) {
+            // The application icon: a notification is no symbolic icon that the desktop recolours.
+            if (writeApplicationLogo(name)) {
                 iconFile_ = name;
             } else {
                 ::unlink(name.c_str());

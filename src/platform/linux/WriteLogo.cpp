@@ -6,14 +6,6 @@
 
 #include "platform/linux/CairoLogo.hpp"
 
-namespace {
-
-// The nominal size of hicolor's scalable/apps folder, which GTK scales the image from.
-constexpr double applicationIconSize = 128;
-constexpr dorvane::Rgb applicationIconColour{0x2e / 255.0, 0x34 / 255.0, 0x36 / 255.0};
-
-}  // namespace
-
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::cerr << "usage: dorvane_logo FOLDER\n";
@@ -22,10 +14,8 @@ int main(int argc, char** argv) {
     const std::filesystem::path folder = argv[1];
     std::error_code error;
     std::filesystem::create_directories(folder, error);
-    const bool written =
-        !error &&
-        dorvane::writeLogoSvg(folder / "dorvane.svg", applicationIconSize, applicationIconColour) &&
-        dorvane::writeSymbolicLogo(folder / "dorvane-symbolic.svg");
+    const bool written = !error && dorvane::writeApplicationLogo(folder / "dorvane.svg") &&
+                         dorvane::writeSymbolicLogo(folder / "dorvane-symbolic.svg");
     if (!written) {
         std::cerr << "dorvane_logo: cannot write the icons into " << folder << '\n';
         return 1;
