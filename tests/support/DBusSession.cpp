@@ -19,4 +19,19 @@ DBusSession::DBusSession() {
     }
 }
 
+GDBusConnection* connectToBus(const std::string& address) {
+    GError* error = nullptr;
+    GDBusConnection* connection = g_dbus_connection_new_for_address_sync(
+        address.c_str(),
+        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+        nullptr, nullptr, &error);
+    if (connection == nullptr) {
+        const std::string message = error->message;
+        g_error_free(error);
+        throw std::runtime_error("cannot reach the session bus: " + message);
+    }
+    return connection;
+}
+
 }  // namespace dorvane::test

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gio/gio.h>
+
 #include <map>
 #include <memory>
 #include <string>
@@ -25,5 +27,9 @@ private:
     std::string address_;
     std::unique_ptr<ChildProcess> daemon_;
 };
+
+// A connection of the caller's own to the bus at `address`, owned by the caller; throws when the
+// bus cannot be reached.
+GDBusConnection* connectToBus(const std::string& address);
 
 }  // namespace dorvane::test

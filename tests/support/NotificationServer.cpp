@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "support/DBusSession.hpp"
+
 namespace dorvane::test {
 namespace {
 
@@ -34,19 +36,9 @@ constexpr const char* introspection = R"(
 }  // namespace
 
 RecordingNotificationServer::RecordingNotificationServer(const std::string& busAddress)
-    : context_(g_main_context_new()) {
+    : connection_(connectToBus(busAddress)), context_(g_main_context_new()) {
     // Calls to the object are dispatched on the context that is the default at registration.
     g_main_context_push_thread_default(context_);
-    GError* error = nullptr;
-    connection_ = g_dbus_connection_new_for_address_sync(
-        busAddress.c_str(),
-        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-        nullptr, nullptr, &error);
-    if (connection_ == nullptr) {
-        g_main_context_pop_thread_default(context_);
-        fail("cannot connect to the session bus", error);
-    }
     GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(introspection, nullptr);
     static const GDBusInterfaceVTable vtable{methodCall, nullptr, nullptr, {}};
     registration_ =

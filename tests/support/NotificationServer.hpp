@@ -36,8 +36,8 @@ private:
                            GDBusMethodInvocation* invocation, gpointer self);
     void requestName();
 
+    GDBusConnection* connection_;
     GMainContext* context_;
-    GDBusConnection* connection_ = nullptr;
     guint registration_ = 0;
     std::vector<ReceivedNotification> received_;
 };

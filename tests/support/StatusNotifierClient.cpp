@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "support/DBusSession.hpp"
 #include "support/Eventually.hpp"
 
 namespace dorvane::test {
@@ -24,19 +25,8 @@ std::string text(GVariant* dictionary, const char* key, const char* fallback) {
 
 }  // namespace
 
-StatusNotifierClient::StatusNotifierClient(const std::string& busAddress) {
-    GError* error = nullptr;
-    connection_ = g_dbus_connection_new_for_address_sync(
-        busAddress.c_str(),
-        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-        nullptr, nullptr, &error);
-    if (connection_ == nullptr) {
-        const std::string message = error->message;
-        g_error_free(error);
-        throw std::runtime_error("cannot reach the session bus: " + message);
-    }
-}
+StatusNotifierClient::StatusNotifierClient(const std::string& busAddress)
+    : connection_(connectToBus(busAddress)) {}
 
 StatusNotifierClient::~StatusNotifierClient() {
     g_object_unref(connection_);
