@@ -8,8 +8,9 @@
 
 namespace dorvane::test {
 
-// A home of the companion's own: its rules under config/, desktop entries under data/, and
-// none of the system's entries, so that only a test's own applications are known.
+// A home of the companion's own: its rules under config/, desktop entries under data/, none of
+// the system's entries, so that only a test's own applications are known, and a runtime folder
+// of its own, so that parallel companions do not take each other for a running one.
 class CompanionHome {
 public:
     CompanionHome();
@@ -21,6 +22,11 @@ public:
     std::map<std::string, std::string> environment() const;
 
     std::filesystem::path rulesFile() const { return folder_ / "config/dorvane/apps.txt"; }
+
+    // A path inside the home, for what else a test keeps there.
+    std::filesystem::path operator/(const std::filesystem::path& relative) const {
+        return folder_ / relative;
+    }
 
 private:
     TempDir folder_;

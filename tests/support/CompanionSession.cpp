@@ -11,30 +11,15 @@
 #include "support/StatusNotifierClient.hpp"
 
 namespace dorvane::test {
-namespace {
-
-// Desktop entries as applications install them: found by ID, or by StartupWMClass.
-void installDesktopEntries(const std::filesystem::path& applications) {
-    writeFile(applications / "google-chrome.desktop",
-              "[Desktop Entry]\nType=Application\nName=Google Chrome\nExec=true\n");
-    writeFile(applications / "com.slack.Slack.desktop",
-              "[Desktop Entry]\nType=Application\nName=Slack\nExec=true\n"
-              "StartupWMClass=Slack\n");
-}
-
-}  // namespace
 
 CompanionSession::CompanionSession()
     : chrome(desktop.startClient("Google-chrome", "chromewin")),
       slack(desktop.startClient("Slack", "slackwin")),
       figma(desktop.startClient("Figma", "figmawin")),
       pad_(testbed.masterFd(testbed.plugInPad())) {
-    installDesktopEntries(home_ / "data/applications");
-    // Only the session's desktop entries are seen.
-    std::filesystem::create_directories(home_ / "empty");
-    std::filesystem::create_directory(home_ / "runtime");
-    std::filesystem::permissions(home_ / "runtime", std::filesystem::perms::owner_all);
-    linkSystemDataForGtk(home_ / "data");
+    // Desktop entries as applications install them: found by ID, or by StartupWMClass.
+    home_.addDesktopEntry("google-chrome", "Name=Google Chrome\n");
+    home_.addDesktopEntry("com.slack.Slack", "Name=Slack\nStartupWMClass=Slack\n");
 }
 
 void CompanionSession::startTrayHost() {
@@ -106,19 +91,11 @@ void CompanionSession::launch(const std::string& binary, XDesktop::WindowId fron
         std::make_unique<ChildProcess>(std::vector<std::string>{binary}, companionEnvironment());
 }
 
-// Parallel sessions would share one accessibility bus, and one companion lock, otherwise.
 std::map<std::string, std::string> CompanionSession::companionEnvironment() const {
     auto environment = testbed.childEnvironment();
     environment.merge(desktop.environment());
     environment.merge(bus.environment());
-    environment.insert({{"HOME", home_.path()},
-                        {"XDG_CONFIG_HOME", home_ / "config"},
-                        {"XDG_DATA_HOME", home_ / "data"},
-                        {"XDG_DATA_DIRS", home_ / "empty"},
-                        {"XDG_RUNTIME_DIR", home_ / "runtime"},
-                        {"NO_AT_BRIDGE", "1"},
-                        {"GSETTINGS_BACKEND", "memory"},
-                        {"LSAN_OPTIONS", "suppressions=" DORVANE_SOURCE_DIR "/tests/lsan.supp"}});
+    environment.merge(home_.environment());
     return environment;
 }
 
@@ -178,7 +155,7 @@ bool CompanionSession::padEventuallyReceives(const std::string& line,
 }
 
 std::filesystem::path CompanionSession::rulesFile() const {
-    return home_ / "config/dorvane/apps.txt";
+    return home_.rulesFile();
 }
 
 }  // namespace dorvane::test

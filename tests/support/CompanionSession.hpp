@@ -6,10 +6,10 @@
 #include <optional>
 #include <string>
 
+#include "support/CompanionHome.hpp"
 #include "support/DBusSession.hpp"
 #include "support/PadTestbed.hpp"
 #include "support/Process.hpp"
-#include "support/TempDir.hpp"
 #include "support/XDesktop.hpp"
 
 namespace dorvane::test {
@@ -84,7 +84,7 @@ public:
     std::string opened() const;
 
 private:
-    TempDir home_;
+    CompanionHome home_;
     int pad_;
     std::unique_ptr<ChildProcess> trayHost_;
     std::unique_ptr<ChildProcess> companion_;
