@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -10,6 +11,13 @@ namespace dorvane::test {
 
 // The value below which a share `p` (0 to 1) of `values` lies.
 double percentile(std::vector<double> values, double p);
+
+// Times 100 focus switches, Slack and Chrome in turn: from `focus(toSlack)` until a line is
+// readable on the pad's master `pad`; `expect` then takes the LAYER line the switch must bring.
+// Prints p50, p99 and max, after `request`, what `focus` sends.
+void reportSwitchLatency(const std::string& request, int pad,
+                         const std::function<void(bool toSlack)>& focus,
+                         const std::function<void(const std::string& line)>& expect);
 
 // Prints the CPU time, wake-ups and memory of the running process `pid` over
 // DORVANE_IDLE_SECONDS (60 by default), after it has settled; `setting` says where it ran.

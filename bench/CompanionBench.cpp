@@ -7,10 +7,8 @@
 //   companion_bench rules-save BINARY a saved rules change → LAYER line on the pad, 20 saves
 //   companion_bench sway-latency|sway-idle BINARY  the same figures on headless sway (SwayBench)
 // DORVANE_IDLE_SECONDS shortens the idle run, DORVANE_REPLUGS the replug soak.
-#include <poll.h>
 #include <xcb/xcb.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -30,8 +28,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-
-constexpr int switches = 100;
 
 // A pager's request to focus a window, as xdotool sends it, without xdotool's own start-up.
 class ActivationRequester {
@@ -76,23 +72,10 @@ int environmentNumber(const char* name, int otherwise) {
 int latency(const std::string& binary) {
     Session session(binary);
     ActivationRequester requester(session.desktop.display());
-    std::vector<double> milliseconds;
-    for (int i = 0; i < switches; ++i) {
-        const bool toSlack = i % 2 == 0;
-        const auto start = Clock::now();
-        requester.activate(toSlack ? session.slack : session.chrome);
-        pollfd readable{session.pad(), POLLIN, 0};
-        poll(&readable, 1, 5000);
-        milliseconds.push_back(
-            std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-        session.expect(toSlack ? "LAYER slack\n" : "LAYER chrome\n");
-        std::this_thread::sleep_for(20ms);
-    }
-    std::printf(
-        "activation request -> LAYER line readable, %d switches: p50 %.2f ms, p99 %.2f ms, "
-        "max %.2f ms\n",
-        switches, percentile(milliseconds, 0.5), percentile(milliseconds, 0.99),
-        percentile(milliseconds, 1.0));
+    reportSwitchLatency(
+        "activation request", session.pad(),
+        [&](bool toSlack) { requester.activate(toSlack ? session.slack : session.chrome); },
+        [&](const std::string& line) { session.expect(line); });
     return 0;
 }
 
@@ -167,11 +150,6 @@ int replugSoak(const std::string& binary) {
 }
 
 }  // namespace
-
-double percentile(std::vector<double> values, double p) {
-    std::sort(values.begin(), values.end());
-    return values[static_cast<std::size_t>(p * (values.size() - 1))];
-}
 
 }  // namespace dorvane::test
 

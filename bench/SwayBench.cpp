@@ -1,21 +1,10 @@
 #include "SwayBench.hpp"
 
-#include <poll.h>
-
-#include <cstdio>
-#include <stdexcept>
-#include <thread>
-
 #include "BenchFigures.hpp"
 #include "support/SwaySession.hpp"
 
 namespace dorvane::test {
 namespace {
-
-using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
-
-constexpr int switches = 100;
 
 using Session = LaunchedSession<SwaySession>;
 
@@ -24,25 +13,16 @@ using Session = LaunchedSession<SwaySession>;
 int latency(const std::string& binary) {
     Session session(binary);
     SwayIpc ipc(session.desktop.ipcSocket());
-    std::vector<double> milliseconds;
-    for (int i = 0; i < switches; ++i) {
-        const bool toSlack = i % 2 == 0;
-        const std::string appId = toSlack ? SwaySession::slack : SwaySession::chrome;
-        const auto start = Clock::now();
-        ipc.send(SwayIpc::runCommandMessage, "[app_id=\"" + appId + "\"] focus");
-        pollfd readable{session.pad(), POLLIN, 0};
-        poll(&readable, 1, 5000);
-        milliseconds.push_back(
-            std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-        ipc.receiveReply();
-        session.expect(toSlack ? "LAYER slack\n" : "LAYER chrome\n");
-        std::this_thread::sleep_for(20ms);
-    }
-    std::printf(
-        "sway: focus request -> LAYER line readable, %d switches: p50 %.2f ms, p99 %.2f ms, "
-        "max %.2f ms\n",
-        switches, percentile(milliseconds, 0.5), percentile(milliseconds, 0.99),
-        percentile(milliseconds, 1.0));
+    reportSwitchLatency(
+        "sway: focus request", session.pad(),
+        [&](bool toSlack) {
+            const std::string appId = toSlack ? SwaySession::slack : SwaySession::chrome;
+            ipc.send(SwayIpc::runCommandMessage, "[app_id=\"" + appId + "\"] focus");
+        },
+        [&](const std::string& line) {
+            ipc.receiveReply();
+            session.expect(line);
+        });
     return 0;
 }
 
