@@ -22,10 +22,9 @@ target_include_directories(dorvane_logo_drawing PUBLIC src)
 target_link_libraries(dorvane_logo_drawing PUBLIC PkgConfig::CAIRO)
 
 # The Linux shell: the frontmost window through a wlroots compositor's toplevel list or X11 (xcb,
-# EWMH, and X-Resource for the process behind a window), chosen at start, GIO for desktop entries, GLib's loop, and the tray: a StatusNotifierItem with
-# a GTK menu.
+# EWMH, and X-Resource for the process behind a window), chosen at start; GIO (found above) for
+# desktop entries, GLib's loop, and the tray: a StatusNotifierItem with a GTK menu.
 pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb xcb-ewmh xcb-res)
-pkg_check_modules(GIO REQUIRED IMPORTED_TARGET gio-unix-2.0)
 pkg_check_modules(TRAY REQUIRED IMPORTED_TARGET gtk+-3.0 ayatana-appindicator3-0.1)
 
 # wlroots compositors: the toplevel list's client code, generated from our own copy of the protocol
