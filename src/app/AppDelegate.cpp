@@ -184,9 +184,7 @@ void AppDelegate::considerFrontmost(const std::optional<RunningApplication>& app
 // The frontmost application is considered as on an activation, so that a saved rule applies at
 // once, also while paused, where it only updates the slot decided.
 void AppDelegate::rulesChanged() {
-    if (!quitting_) {
-        considerFrontmost(workspace_.frontmostApplication());
-    }
+    appActivated(std::nullopt);
 }
 
 // The rules in force stay as they are; the user only learns why the edit did not take.
