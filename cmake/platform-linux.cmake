@@ -57,6 +57,7 @@ add_library(dorvane_shell STATIC
     src/platform/linux/IdentityResolver.cpp
     src/platform/linux/GLibMainLoop.cpp
     src/platform/linux/GtkStartup.cpp
+    src/platform/linux/GdkDisplayLoss.cpp
     src/platform/linux/TrayStatusItem.cpp
     src/platform/linux/GioOpener.cpp
     src/platform/linux/GtkDialogs.cpp

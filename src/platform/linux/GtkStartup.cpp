@@ -2,6 +2,8 @@
 
 #include <gtk/gtk.h>
 
+#include "platform/linux/GdkDisplayLoss.hpp"
+
 namespace dorvane {
 namespace {
 
@@ -20,6 +22,9 @@ bool startGtk() {
     const bool started = gtk_init_check(nullptr, nullptr);
     if (!userChose) {
         g_unsetenv(glVariable);
+    }
+    if (started) {
+        endWithOurLineWhenGdkLosesItsDisplay();
     }
     return started;
 }

@@ -106,8 +106,8 @@ GSourcePtr WlrWorkspace::EventSource::attach(WlrWorkspace& workspace) {
     self.descriptorTag =
         g_source_add_unix_fd(source.get(), wl_display_get_fd(workspace.display_.get()),
                              static_cast<GIOCondition>(G_IO_IN | G_IO_ERR | G_IO_HUP));
-    // GTK's own connection to the same compositor aborts the process when it sees the compositor
-    // go. Checked ahead of GTK's source, this one notices first and ends the companion cleanly.
+    // GTK's own connection to the same compositor ends the process at once when it sees the
+    // compositor go. When both have seen it, this source is checked first and ends in order.
     g_source_set_priority(source.get(), G_PRIORITY_HIGH);
     g_source_attach(source.get(), nullptr);
     return source;
@@ -143,7 +143,7 @@ gboolean WlrWorkspace::EventSource::check(GSource* source) {
     }
     wl_display_cancel_read(displayOf(source));
     if ((ready & (G_IO_ERR | G_IO_HUP)) != 0) {
-        self.workspace->fail("lost the connection to the Wayland compositor");
+        self.workspace->fail(waylandCompositorLost);
         return TRUE;
     }
     return FALSE;
@@ -325,7 +325,7 @@ void WlrWorkspace::fail(std::string reason) {
 std::string WlrWorkspace::connectionFailure() const {
     wl_display* display = display_.get();
     if (wl_display_get_error(display) != EPROTO) {
-        return "lost the connection to the Wayland compositor";
+        return waylandCompositorLost;
     }
     const wl_interface* interface = nullptr;
     const uint32_t code = wl_display_get_protocol_error(display, &interface, nullptr);

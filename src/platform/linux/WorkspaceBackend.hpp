@@ -14,4 +14,8 @@ struct BackendStart {
     std::string failure;
 };
 
+// Said alike whichever connection to the compositor notices first: the backend's own or GTK's.
+inline constexpr const char* waylandCompositorLost =
+    "lost the connection to the Wayland compositor";
+
 }  // namespace dorvane
