@@ -50,6 +50,10 @@ add_library(dorvane_shell STATIC
     ${DORVANE_PROTOCOL_HEADER}
     ${DORVANE_PROTOCOL_CODE}
     src/platform/linux/WlrWorkspace.cpp
+    src/platform/linux/ReportedWorkspace.cpp
+    src/platform/linux/FocusReportEndpoint.cpp
+    src/platform/linux/KWinWorkspace.cpp
+    src/platform/linux/GnomeShellWorkspace.cpp
     src/platform/linux/WorkspaceFactory.cpp
     src/platform/linux/LinuxFrontmost.cpp
     src/platform/linux/X11Workspace.cpp

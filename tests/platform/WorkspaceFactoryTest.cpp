@@ -35,9 +35,8 @@ constexpr const char* noToplevelList =
 struct ChoiceCase {
     const char* name;
     WorkspaceEnvironment environment;  // WAYLAND_DISPLAY, DISPLAY, XDG_SESSION_TYPE, forced
-    bool wlrStarts;
-    bool x11Starts;
-    std::string backend;  // empty: none
+    std::string starting;              // the backends that start, by name
+    std::string backend;               // empty: none
     std::string err;
 };
 
@@ -45,77 +44,82 @@ class WorkspaceChoice : public ::testing::TestWithParam<ChoiceCase> {};
 
 TEST_P(WorkspaceChoice, PicksTheFirstBackendThatStartsAndSaysWhy) {
     const ChoiceCase& c = GetParam();
-    FakeBackend wlr{c.wlrStarts, noToplevelList};
-    FakeBackend x11{c.x11Starts, "cannot open the X11 display :0"};
+    const auto starts = [&](const char* name) {
+        return c.starting.find(name) != std::string::npos;
+    };
+    FakeBackend wlr{starts("wlr"), noToplevelList};
+    FakeBackend kwin{starts("kwin"), "org.kde.KWin is not on the session bus"};
+    FakeBackend gnome{starts("gnome"), "org.gnome.Shell is not on the session bus"};
+    FakeBackend x11{starts("x11"), "cannot open the X11 display :0"};
     std::ostringstream err;
 
-    const auto chosen = chooseWorkspace(c.environment, {std::ref(wlr), std::ref(x11)}, err);
+    const auto chosen = chooseWorkspace(
+        c.environment, {std::ref(wlr), std::ref(kwin), std::ref(gnome), std::ref(x11)}, err);
 
     EXPECT_EQ(chosen.backend, c.backend);
     EXPECT_EQ(chosen.workspace != nullptr, !c.backend.empty());
     EXPECT_EQ(err.str(), c.err);
-    EXPECT_LE(wlr.attempts, 1);
-    EXPECT_LE(x11.attempts, 1);
+    for (const FakeBackend* backend : {&wlr, &kwin, &gnome, &x11}) {
+        EXPECT_LE(backend->attempts, 1);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Factory, WorkspaceChoice,
     ::testing::Values(
         ChoiceCase{
-            "WlrootsBeforeXWayland", {"wayland-1", ":0", "wayland", ""}, true, true, "wlr", ""},
-        ChoiceCase{"X11Session", {"", ":0", "x11", ""}, false, true, "x11", ""},
+            "WlrootsBeforeXWayland", {"wayland-1", ":0", "wayland", ""}, "wlr x11", "wlr", ""},
+        ChoiceCase{"X11Session", {"", ":0", "x11", ""}, "x11", "x11", ""},
         ChoiceCase{"UnknownCompositorFallsBackToXWaylandWithOneWarning",
                    {"wayland-1", ":0", "wayland", ""},
-                   false,
-                   true,
+                   "x11",
                    "x11",
                    std::string("dorvane: this is a Wayland session, but ") + noToplevelList +
                        "; only applications running under XWayland can be followed\n"},
         ChoiceCase{"WaylandSessionWithoutItsDisplayVariable",
                    {"", ":0", "wayland", ""},
-                   false,
-                   true,
+                   "x11",
                    "x11",
                    "dorvane: this is a Wayland session, but WAYLAND_DISPLAY is not set; only "
                    "applications running under XWayland can be followed\n"},
         ChoiceCase{"UnknownCompositorWithoutXWayland",
                    {"wayland-1", "", "wayland", ""},
-                   false,
-                   false,
+                   "",
                    "",
                    std::string("dorvane: no desktop to follow: ") + noToplevelList +
-                       ", and DISPLAY is not set\n"},
+                       ", and org.kde.KWin is not on the session bus, and org.gnome.Shell is not "
+                       "on the session bus, and DISPLAY is not set\n"},
         ChoiceCase{"NoDesktopAtAll",
                    {"", "", "", ""},
-                   false,
-                   false,
+                   "",
                    "",
                    "dorvane: no desktop to follow: WAYLAND_DISPLAY is not set, and DISPLAY is not "
                    "set\n"},
+        ChoiceCase{
+            "KWinBeforeXWayland", {"wayland-0", ":1", "wayland", ""}, "kwin x11", "kwin", ""},
+        ChoiceCase{
+            "GnomeShellWithoutKWin", {"wayland-0", ":1", "wayland", ""}, "gnome x11", "gnome", ""},
         ChoiceCase{"ForcedX11InAWlrootsSession",
                    {"wayland-1", ":0", "wayland", "x11"},
-                   true,
-                   true,
+                   "wlr x11",
                    "x11",
                    ""},
         ChoiceCase{"ForcedBackendThatCannotStart",
                    {"wayland-1", ":0", "wayland", "wlr"},
-                   false,
-                   true,
+                   "x11",
                    "",
                    std::string("dorvane: DORVANE_WORKSPACE=wlr: ") + noToplevelList + "\n"},
         ChoiceCase{"ForcedBackendWithoutItsDisplay",
                    {"wayland-1", "", "wayland", "x11"},
-                   true,
-                   true,
+                   "wlr x11",
                    "",
                    "dorvane: DORVANE_WORKSPACE=x11: DISPLAY is not set\n"},
-        ChoiceCase{"ForcedUnknownBackend",
-                   {"wayland-1", ":0", "wayland", "kwin"},
-                   true,
-                   true,
-                   "",
-                   "dorvane: DORVANE_WORKSPACE=kwin: no such backend (wlr or x11)\n"}),
+        ChoiceCase{
+            "ForcedUnknownBackend",
+            {"wayland-1", ":0", "wayland", "mutter"},
+            "wlr x11",
+            "",
+            "dorvane: DORVANE_WORKSPACE=mutter: no such backend (wlr, kwin, gnome or x11)\n"}),
     [](const auto& info) { return info.param.name; });
 
 }  // namespace

@@ -1,9 +1,12 @@
 #include "platform/linux/WorkspaceFactory.hpp"
 
+#include <algorithm>
 #include <cstdlib>
 #include <utility>
 #include <vector>
 
+#include "platform/linux/GnomeShellWorkspace.hpp"
+#include "platform/linux/KWinWorkspace.hpp"
 #include "platform/linux/WlrWorkspace.hpp"
 #include "platform/linux/X11Workspace.hpp"
 
@@ -15,8 +18,8 @@ std::string variable(const char* name) {
     return value != nullptr ? value : "";
 }
 
-// Each backend, tried in this order unless one is forced. KWin and GNOME Shell come before X11
-// when they arrive: a Wayland session's own list beats XWayland's part of it.
+// Each backend, tried in this order unless one is forced: a Wayland session's own view of its
+// windows beats XWayland's part of it.
 struct Backend {
     const char* name;
     std::function<BackendStart()> BackendStarters::*starter;
@@ -27,6 +30,10 @@ struct Backend {
 
 const Backend backends[] = {
     {"wlr", &BackendStarters::wlr, &WorkspaceEnvironment::waylandDisplay, "WAYLAND_DISPLAY", false},
+    {"kwin", &BackendStarters::kwin, &WorkspaceEnvironment::waylandDisplay, "WAYLAND_DISPLAY",
+     false},
+    {"gnome", &BackendStarters::gnome, &WorkspaceEnvironment::waylandDisplay, "WAYLAND_DISPLAY",
+     false},
     {"x11", &BackendStarters::x11, &WorkspaceEnvironment::display, "DISPLAY", true},
 };
 
@@ -55,7 +62,7 @@ ChosenWorkspace startForced(const WorkspaceEnvironment& environment,
             return {backend.name, std::move(started.workspace)};
         }
     }
-    err << prefix << "no such backend (wlr or x11)\n";
+    err << prefix << "no such backend (wlr, kwin, gnome or x11)\n";
     return {};
 }
 
@@ -82,7 +89,10 @@ ChosenWorkspace chooseWorkspace(const WorkspaceEnvironment& environment,
             }
             return {backend.name, std::move(started.workspace)};
         }
-        failures.push_back(std::move(started.failure));
+        // Every Wayland backend misses WAYLAND_DISPLAY alike: said once.
+        if (std::find(failures.begin(), failures.end(), started.failure) == failures.end()) {
+            failures.push_back(std::move(started.failure));
+        }
     }
     err << "dorvane: no desktop to follow: ";
     for (std::size_t i = 0; i < failures.size(); ++i) {
@@ -96,7 +106,9 @@ ChosenWorkspace openWorkspace(std::ostream& err,
                               std::function<void(const std::string& reason)> onLost) {
     const auto environment = WorkspaceEnvironment::ofProcess();
     const BackendStarters starters{
-        [&] { return WlrWorkspace::open(std::move(onLost)); },
+        [&] { return WlrWorkspace::open(onLost); },
+        [&] { return KWinWorkspace::open(onLost); },
+        [&] { return GnomeShellWorkspace::open(onLost); },
         [&]() -> BackendStart {
             if (auto workspace = X11Workspace::open()) {
                 return {std::move(workspace), {}};

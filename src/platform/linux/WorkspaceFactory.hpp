@@ -23,10 +23,13 @@ struct WorkspaceEnvironment {
 // Starts one backend each; the factory calls each at most once, and only when it needs it.
 struct BackendStarters {
     std::function<BackendStart()> wlr;
+    std::function<BackendStart()> kwin;
+    std::function<BackendStart()> gnome;
     std::function<BackendStart()> x11;
 };
 
-// The backend that started, with the name `dorvane frontmost` prints ("wlr", "x11"); no
+// The backend that started, with the name `dorvane frontmost` prints ("wlr", "kwin", "gnome",
+// "x11"); no
 // workspace when nothing can be followed.
 struct ChosenWorkspace {
     std::string backend;
@@ -34,9 +37,10 @@ struct ChosenWorkspace {
 };
 
 // Picks the backend: the wlroots toplevel list when WAYLAND_DISPLAY names a compositor that
-// offers it, else X11 when DISPLAY is set (in a Wayland session, with one warning on `err` that
-// only XWayland windows can be followed), else nothing, with one line on `err` saying why.
-// DORVANE_WORKSPACE=wlr|x11 allows that backend alone.
+// offers it, else KWin or GNOME Shell reporting over the session bus in a Wayland session, else
+// X11 when DISPLAY is set (in a Wayland session, with one warning on `err` that only XWayland
+// windows can be followed), else nothing, with one line on `err` saying why.
+// DORVANE_WORKSPACE=wlr|kwin|gnome|x11 allows that backend alone.
 ChosenWorkspace chooseWorkspace(const WorkspaceEnvironment& environment,
                                 const BackendStarters& starters, std::ostream& err);
 

@@ -1,0 +1,193 @@
+#include "platform/linux/FocusReportEndpoint.hpp"
+
+#include <utility>
+
+#include "platform/linux/ReportedWorkspace.hpp"
+
+namespace dorvane {
+namespace {
+
+constexpr const char* busDaemon = "org.freedesktop.DBus";
+constexpr const char* busDaemonPath = "/org/freedesktop/DBus";
+constexpr const char* reportMethod = "ReportActiveWindow";
+
+constexpr const char* introspection = R"(<node>
+  <interface name="app.dorvane.Companion1">
+    <method name="ReportActiveWindow">
+      <arg type="s" name="desktop_id" direction="in"/>
+      <arg type="s" name="app_name" direction="in"/>
+      <arg type="s" name="window_class" direction="in"/>
+      <arg type="s" name="title" direction="in"/>
+      <arg type="b" name="nothing_active" direction="in"/>
+    </method>
+  </interface>
+</node>)";
+
+// DBUS_NAME_FLAG_DO_NOT_QUEUE, and the reply that means the name is ours.
+constexpr guint32 doNotQueue = 4;
+constexpr guint32 primaryOwner = 1;
+
+struct GErrorFree {
+    void operator()(GError* error) const { g_error_free(error); }
+};
+using GErrorPtr = std::unique_ptr<GError, GErrorFree>;
+
+struct GVariantUnref {
+    void operator()(GVariant* variant) const { g_variant_unref(variant); }
+};
+using GVariantPtr = std::unique_ptr<GVariant, GVariantUnref>;
+
+struct NodeInfoUnref {
+    void operator()(GDBusNodeInfo* info) const { g_dbus_node_info_unref(info); }
+};
+
+GVariantPtr callBus(GDBusConnection* bus, const char* method, GVariant* parameters,
+                    const char* replyType, GErrorPtr& error) {
+    GError* raw = nullptr;
+    GVariantPtr reply(g_dbus_connection_call_sync(bus, busDaemon, busDaemonPath, busDaemon, method,
+                                                  parameters, G_VARIANT_TYPE(replyType),
+                                                  G_DBUS_CALL_FLAGS_NONE, -1, nullptr, &raw));
+    error.reset(raw);
+    return reply;
+}
+
+ActiveWindowReport reportOf(GVariant* parameters) {
+    const gchar* texts[4] = {};
+    gboolean nothingActive = FALSE;
+    g_variant_get(parameters, "(&s&s&s&sb)", &texts[0], &texts[1], &texts[2], &texts[3],
+                  &nothingActive);
+    return {texts[0], texts[1], texts[2], texts[3], nothingActive != FALSE};
+}
+
+}  // namespace
+
+std::unique_ptr<FocusReportEndpoint> FocusReportEndpoint::open(const std::string& trustedName,
+                                                               ReportHandler onReport,
+                                                               LossHandler onLost,
+                                                               std::string& failure) {
+    GError* raw = nullptr;
+    GObjectPtr<GDBusConnection> bus(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &raw));
+    GErrorPtr error(raw);
+    if (!bus) {
+        failure = std::string("cannot reach the session bus: ") + error->message;
+        return nullptr;
+    }
+    std::unique_ptr<FocusReportEndpoint> endpoint(new FocusReportEndpoint(
+        std::move(bus), trustedName, std::move(onReport), std::move(onLost)));
+    // The owner is known before the object can be called, and the object is there before the
+    // name leads anyone to it.
+    if (!endpoint->followTrustedOwner(failure) || !endpoint->exportObject(failure) ||
+        !endpoint->takeName(failure)) {
+        return nullptr;
+    }
+    return endpoint;
+}
+
+FocusReportEndpoint::FocusReportEndpoint(GObjectPtr<GDBusConnection> bus, std::string trustedName,
+                                         ReportHandler onReport, LossHandler onLost)
+    : bus_(std::move(bus)),
+      trustedName_(std::move(trustedName)),
+      onReport_(std::move(onReport)),
+      onLost_(std::move(onLost)) {}
+
+FocusReportEndpoint::~FocusReportEndpoint() {
+    if (ownsName_) {
+        GErrorPtr ignored;
+        callBus(bus_.get(), "ReleaseName", g_variant_new("(s)", busName), "(u)", ignored);
+    }
+    if (registration_ != 0) {
+        g_dbus_connection_unregister_object(bus_.get(), registration_);
+    }
+    if (ownerSubscription_ != 0) {
+        g_dbus_connection_signal_unsubscribe(bus_.get(), ownerSubscription_);
+    }
+}
+
+// Subscribed before asking, so that a change in between is not missed. The bus announces a new
+// owner before it passes on anything that owner sends, so a report never races its sender's
+// announcement.
+bool FocusReportEndpoint::followTrustedOwner(std::string& failure) {
+    ownerSubscription_ = g_dbus_connection_signal_subscribe(
+        bus_.get(), busDaemon, busDaemon, "NameOwnerChanged", busDaemonPath, trustedName_.c_str(),
+        G_DBUS_SIGNAL_FLAGS_NONE, onOwnerChanged, this, nullptr);
+    GErrorPtr error;
+    const auto reply = callBus(bus_.get(), "GetNameOwner",
+                               g_variant_new("(s)", trustedName_.c_str()), "(s)", error);
+    if (!reply) {
+        failure = trustedName_ + " is not on the session bus";
+        return false;
+    }
+    const gchar* owner = nullptr;
+    g_variant_get(reply.get(), "(&s)", &owner);
+    trustedOwner_ = owner;
+    return true;
+}
+
+bool FocusReportEndpoint::exportObject(std::string& failure) {
+    static const GDBusInterfaceVTable vtable = {onCall, nullptr, nullptr, {}};
+    std::unique_ptr<GDBusNodeInfo, NodeInfoUnref> node(
+        g_dbus_node_info_new_for_xml(introspection, nullptr));
+    GError* raw = nullptr;
+    registration_ = g_dbus_connection_register_object(bus_.get(), objectPath, node->interfaces[0],
+                                                      &vtable, this, nullptr, &raw);
+    GErrorPtr error(raw);
+    if (registration_ == 0) {
+        failure =
+            std::string("cannot offer ") + objectPath + " on the session bus: " + error->message;
+        return false;
+    }
+    return true;
+}
+
+// Taken at once or not at all: a queued request would leave the compositor reporting to another
+// process.
+bool FocusReportEndpoint::takeName(std::string& failure) {
+    GErrorPtr error;
+    const auto reply = callBus(bus_.get(), "RequestName",
+                               g_variant_new("(su)", busName, doNotQueue), "(u)", error);
+    guint32 result = 0;
+    if (reply) {
+        g_variant_get(reply.get(), "(u)", &result);
+    }
+    if (result != primaryOwner) {
+        failure = std::string(busName) + " is taken on the session bus" +
+                  (error ? std::string(": ") + error->message : std::string());
+        return false;
+    }
+    ownsName_ = true;
+    return true;
+}
+
+void FocusReportEndpoint::onCall(GDBusConnection*, const gchar* sender, const gchar*, const gchar*,
+                                 const gchar* method, GVariant* parameters,
+                                 GDBusMethodInvocation* invocation, gpointer self) {
+    auto& endpoint = *static_cast<FocusReportEndpoint*>(self);
+    if (g_strcmp0(method, reportMethod) != 0) {
+        g_dbus_method_invocation_return_dbus_error(
+            invocation, "org.freedesktop.DBus.Error.UnknownMethod", "No such method");
+        return;
+    }
+    if (endpoint.trustedOwner_.empty() || g_strcmp0(sender, endpoint.trustedOwner_.c_str()) != 0) {
+        g_dbus_method_invocation_return_dbus_error(
+            invocation, "org.freedesktop.DBus.Error.AccessDenied",
+            ("Only " + endpoint.trustedName_ + " reports the active window").c_str());
+        return;
+    }
+    // Answered first: the compositor's call returns while the pad is being told.
+    const auto report = reportOf(parameters);
+    g_dbus_method_invocation_return_value(invocation, nullptr);
+    endpoint.onReport_(report);
+}
+
+void FocusReportEndpoint::onOwnerChanged(GDBusConnection*, const gchar*, const gchar*, const gchar*,
+                                         const gchar*, GVariant* parameters, gpointer self) {
+    auto& endpoint = *static_cast<FocusReportEndpoint*>(self);
+    const gchar* newOwner = nullptr;
+    g_variant_get(parameters, "(&s&s&s)", nullptr, nullptr, &newOwner);
+    endpoint.trustedOwner_ = newOwner;
+    if (endpoint.trustedOwner_.empty() && endpoint.onLost_) {
+        endpoint.onLost_(endpoint.trustedName_ + " left the session bus");
+    }
+}
+
+}  // namespace dorvane

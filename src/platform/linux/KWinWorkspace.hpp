@@ -1,0 +1,20 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/linux/WorkspaceBackend.hpp"
+
+namespace dorvane {
+
+// KDE Plasma's compositor, KWin, telling the companion of its active window over the session bus.
+class KWinWorkspace {
+public:
+    using LossHandler = std::function<void(const std::string& reason)>;
+
+    // Starts when org.kde.KWin is on the session bus; `onLost` hears, on the main loop, that it
+    // left.
+    static BackendStart open(LossHandler onLost);
+};
+
+}  // namespace dorvane
