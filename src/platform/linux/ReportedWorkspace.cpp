@@ -1,7 +1,11 @@
 #include "platform/linux/ReportedWorkspace.hpp"
 
+#include <glib.h>
+
 #include <string_view>
 #include <utility>
+
+#include "platform/linux/GLibHandles.hpp"
 
 #include "platform/linux/FocusReportEndpoint.hpp"
 
@@ -30,16 +34,18 @@ WindowFacts factsOf(const ActiveWindowReport& report) {
 std::unique_ptr<ReportedWorkspace> ReportedWorkspace::open(const std::string& compositorName,
                                                            LossHandler onLost,
                                                            std::string& failure) {
-    std::unique_ptr<ReportedWorkspace> workspace(new ReportedWorkspace);
+    std::unique_ptr<ReportedWorkspace> workspace(new ReportedWorkspace(std::move(onLost)));
     auto* self = workspace.get();
     workspace->endpoint_ = FocusReportEndpoint::open(
         compositorName, [self](const ActiveWindowReport& report) { self->take(report); },
-        std::move(onLost), failure);
+        [self](const std::string& reason) { self->lose(reason); }, failure);
     if (!workspace->endpoint_) {
         return nullptr;
     }
     return workspace;
 }
+
+ReportedWorkspace::ReportedWorkspace(LossHandler onLost) : onLost_(std::move(onLost)) {}
 
 ReportedWorkspace::~ReportedWorkspace() = default;
 
@@ -52,6 +58,7 @@ void ReportedWorkspace::observeActivations(ActivationHandler handler) {
 }
 
 void ReportedWorkspace::take(const ActiveWindowReport& report) {
+    reported_ = true;
     if (report.nothingActive) {
         frontmost_.reset();
         return;
@@ -64,6 +71,33 @@ void ReportedWorkspace::take(const ActiveWindowReport& report) {
     frontmost_ = application;
     if (handler_) {
         handler_(std::move(application));
+    }
+}
+
+bool ReportedWorkspace::awaitFirstReport(std::chrono::milliseconds timeout, std::string& failure) {
+    GSourcePtr deadline(g_timeout_source_new(static_cast<guint>(timeout.count())));
+    g_source_set_callback(
+        deadline.get(), [](gpointer) { return G_SOURCE_REMOVE; }, nullptr, nullptr);
+    g_source_attach(deadline.get(), nullptr);
+    awaiting_ = true;
+    while (!reported_ && !lostWhileAwaiting_ && !g_source_is_destroyed(deadline.get())) {
+        g_main_context_iteration(nullptr, TRUE);
+    }
+    awaiting_ = false;
+    if (lostWhileAwaiting_) {
+        failure = *lostWhileAwaiting_;
+        return false;
+    }
+    return true;
+}
+
+// The caller's handler may count on its own loop running (to quit it, say); while the first
+// report is awaited, the loss goes back to the caller instead.
+void ReportedWorkspace::lose(const std::string& reason) {
+    if (awaiting_) {
+        lostWhileAwaiting_ = reason;
+    } else if (onLost_) {
+        onLost_(reason);
     }
 }
 

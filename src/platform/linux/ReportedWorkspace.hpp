@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -52,10 +53,22 @@ public:
     // Takes one report, as the endpoint does for each accepted call.
     void take(const ActiveWindowReport& report);
 
+    // Runs the default main context until the compositor's first report has been taken, or
+    // `timeout` has passed, so that the workspace answers from the start rather than after the
+    // first switch. Meant for before the caller's own loop runs: a compositor that leaves the bus
+    // meanwhile is not passed to the loss handler; this returns false and `failure` says so.
+    bool awaitFirstReport(std::chrono::milliseconds timeout, std::string& failure);
+
 private:
-    ReportedWorkspace() = default;
+    explicit ReportedWorkspace(LossHandler onLost);
+
+    void lose(const std::string& reason);
 
     ActivationHandler handler_;
+    LossHandler onLost_;
+    bool reported_ = false;
+    bool awaiting_ = false;
+    std::optional<std::string> lostWhileAwaiting_;
     IdentityResolver resolver_;
     std::optional<RunningApplication> frontmost_;
     // Last member: no report reaches this object once teardown has begun.
