@@ -46,13 +46,26 @@ add_custom_command(
     COMMENT "Generating the toplevel list's client code"
     VERBATIM)
 
+# KWin's focus script, carried in the binary so that the companion needs no data file.
+set(DORVANE_KWIN_SCRIPT ${PROJECT_SOURCE_DIR}/data/kwin/dorvane-focus.js)
+set(DORVANE_KWIN_SCRIPT_CODE ${PROJECT_BINARY_DIR}/embedded/KWinFocusScript.cpp)
+add_custom_command(
+    OUTPUT ${DORVANE_KWIN_SCRIPT_CODE}
+    COMMAND ${CMAKE_COMMAND} -DINPUT=${DORVANE_KWIN_SCRIPT} -DOUTPUT=${DORVANE_KWIN_SCRIPT_CODE}
+            -DNAME=kwinFocusScript -P ${PROJECT_SOURCE_DIR}/cmake/EmbedText.cmake
+    DEPENDS ${DORVANE_KWIN_SCRIPT} ${PROJECT_SOURCE_DIR}/cmake/EmbedText.cmake
+    COMMENT "Embedding KWin's focus script"
+    VERBATIM)
+
 add_library(dorvane_shell STATIC
     ${DORVANE_PROTOCOL_HEADER}
     ${DORVANE_PROTOCOL_CODE}
+    ${DORVANE_KWIN_SCRIPT_CODE}
     src/platform/linux/WlrWorkspace.cpp
     src/platform/linux/ReportedWorkspace.cpp
     src/platform/linux/FocusReportEndpoint.cpp
     src/platform/linux/KWinWorkspace.cpp
+    src/platform/linux/KWinScript.cpp
     src/platform/linux/GnomeShellWorkspace.cpp
     src/platform/linux/WorkspaceFactory.cpp
     src/platform/linux/LinuxFrontmost.cpp

@@ -1,15 +1,46 @@
 #include "platform/linux/KWinWorkspace.hpp"
 
+#include <chrono>
 #include <utility>
 
+#include "platform/linux/KWinScript.hpp"
 #include "platform/linux/ReportedWorkspace.hpp"
 
 namespace dorvane {
+namespace {
+
+// The script reports within milliseconds of running; a KWin too busy for this much is taken to
+// report later, and the pad follows from then on.
+constexpr std::chrono::seconds firstReportTimeout{2};
+
+}  // namespace
 
 BackendStart KWinWorkspace::open(LossHandler onLost) {
     std::string failure;
-    auto workspace = ReportedWorkspace::open("org.kde.KWin", std::move(onLost), failure);
-    return {std::move(workspace), failure};
+    auto reports = ReportedWorkspace::open("org.kde.KWin", std::move(onLost), failure);
+    if (!reports) {
+        return {nullptr, failure};
+    }
+    std::unique_ptr<KWinWorkspace> workspace(new KWinWorkspace(std::move(reports)));
+    workspace->script_ = KWinScript::load(failure);
+    if (!workspace->script_ ||
+        !workspace->reports_->awaitFirstReport(firstReportTimeout, failure)) {
+        return {nullptr, failure};
+    }
+    return {std::move(workspace), {}};
+}
+
+KWinWorkspace::KWinWorkspace(std::unique_ptr<ReportedWorkspace> reports)
+    : reports_(std::move(reports)) {}
+
+KWinWorkspace::~KWinWorkspace() = default;
+
+std::optional<RunningApplication> KWinWorkspace::frontmostApplication() {
+    return reports_->frontmostApplication();
+}
+
+void KWinWorkspace::observeActivations(ActivationHandler handler) {
+    reports_->observeActivations(std::move(handler));
 }
 
 }  // namespace dorvane

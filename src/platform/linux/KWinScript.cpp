@@ -1,0 +1,172 @@
+#include "platform/linux/KWinScript.hpp"
+
+#include <unistd.h>
+
+#include <array>
+#include <optional>
+#include <utility>
+
+namespace dorvane {
+
+// The script's text, from data/kwin/dorvane-focus.js: carried in the binary, so that the
+// companion needs no data file to find.
+extern const char* const kwinFocusScript;
+
+namespace {
+
+constexpr const char* kwinName = "org.kde.KWin";
+constexpr const char* scriptingPath = "/Scripting";
+constexpr const char* scriptingInterface = "org.kde.kwin.Scripting";
+constexpr const char* scriptInterface = "org.kde.kwin.Script";
+
+// A KWin that hangs must not hang the companion's start or its quit for D-Bus's 25 s.
+constexpr int callTimeoutMilliseconds = 5000;
+
+struct GErrorFree {
+    void operator()(GError* error) const { g_error_free(error); }
+};
+using GErrorPtr = std::unique_ptr<GError, GErrorFree>;
+
+struct GVariantUnref {
+    void operator()(GVariant* variant) const { g_variant_unref(variant); }
+};
+using GVariantPtr = std::unique_ptr<GVariant, GVariantUnref>;
+
+struct NodeInfoUnref {
+    void operator()(GDBusNodeInfo* info) const { g_dbus_node_info_unref(info); }
+};
+
+// No auto-start: a KWin that has gone (the companion is quitting because of it) must not be
+// started again by the bus to unload a script.
+GVariantPtr callKWin(GDBusConnection* bus, const std::string& path, const char* interface,
+                     const char* method, GVariant* parameters, const char* replyType,
+                     std::string& error) {
+    GError* raw = nullptr;
+    GVariantPtr reply(g_dbus_connection_call_sync(
+        bus, kwinName, path.c_str(), interface, method, parameters, G_VARIANT_TYPE(replyType),
+        G_DBUS_CALL_FLAGS_NO_AUTO_START, callTimeoutMilliseconds, nullptr, &raw));
+    GErrorPtr failure(raw);
+    if (failure) {
+        error = failure->message;
+    }
+    return reply;
+}
+
+int loadScript(GDBusConnection* bus, const std::filesystem::path& file, std::string& error) {
+    const auto reply =
+        callKWin(bus, scriptingPath, scriptingInterface, "loadScript",
+                 g_variant_new("(ss)", file.c_str(), KWinScript::pluginName), "(i)", error);
+    gint32 id = -1;
+    if (reply) {
+        g_variant_get(reply.get(), "(i)", &id);
+    }
+    return id;
+}
+
+void unloadScript(GDBusConnection* bus) {
+    std::string ignored;
+    callKWin(bus, scriptingPath, scriptingInterface, "unloadScript",
+             g_variant_new("(s)", KWinScript::pluginName), "(b)", ignored);
+}
+
+bool offersScriptInterface(GDBusConnection* bus, const std::string& path) {
+    std::string ignored;
+    const auto reply = callKWin(bus, path, "org.freedesktop.DBus.Introspectable", "Introspect",
+                                nullptr, "(s)", ignored);
+    if (!reply) {
+        return false;
+    }
+    const gchar* xml = nullptr;
+    g_variant_get(reply.get(), "(&s)", &xml);
+    std::unique_ptr<GDBusNodeInfo, NodeInfoUnref> node(g_dbus_node_info_new_for_xml(xml, nullptr));
+    return node && g_dbus_node_info_lookup_interface(node.get(), scriptInterface) != nullptr;
+}
+
+// Plasma 6 puts a loaded script under /Scripting, 5.27 at the root; KWin is asked which it did.
+std::optional<std::string> scriptObject(GDBusConnection* bus, int id) {
+    const std::array candidates = {std::string(scriptingPath) + "/Script" + std::to_string(id),
+                                   "/" + std::to_string(id)};
+    for (const auto& path : candidates) {
+        if (offersScriptInterface(bus, path)) {
+            return path;
+        }
+    }
+    return std::nullopt;
+}
+
+// Replaced whole: KWin reads the file when the script runs, and must never see half of it. The
+// runtime folder is the user's alone, and the file is readable by no one else.
+bool writeScript(const std::filesystem::path& file, std::string& failure) {
+    GError* raw = nullptr;
+    const bool written = g_file_set_contents_full(file.c_str(), kwinFocusScript, -1,
+                                                  G_FILE_SET_CONTENTS_CONSISTENT, 0600, &raw);
+    GErrorPtr error(raw);
+    if (!written) {
+        failure = std::string("cannot write KWin's script: ") + error->message;
+    }
+    return written;
+}
+
+}  // namespace
+
+std::unique_ptr<KWinScript> KWinScript::load(std::string& failure) {
+    GError* raw = nullptr;
+    GObjectPtr<GDBusConnection> bus(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &raw));
+    GErrorPtr error(raw);
+    if (!bus) {
+        failure = std::string("cannot reach the session bus: ") + error->message;
+        return nullptr;
+    }
+    // One name for every run: the file of a run that crashed is replaced, not left beside.
+    auto file = std::filesystem::path(g_get_user_runtime_dir()) / "dorvane-focus.js";
+    if (!writeScript(file, failure)) {
+        return nullptr;
+    }
+    std::unique_ptr<KWinScript> script(new KWinScript(std::move(bus), std::move(file)));
+    if (!script->loadIntoKWin(failure) || !script->run(failure)) {
+        return nullptr;
+    }
+    return script;
+}
+
+KWinScript::KWinScript(GObjectPtr<GDBusConnection> bus, std::filesystem::path file)
+    : bus_(std::move(bus)), file_(std::move(file)) {}
+
+KWinScript::~KWinScript() {
+    if (id_ >= 0) {
+        unloadScript(bus_.get());
+    }
+    ::unlink(file_.c_str());
+}
+
+// KWin refuses a second script of the same name: one left loaded by a run that crashed is
+// unloaded first, so that there is never more than one.
+bool KWinScript::loadIntoKWin(std::string& failure) {
+    std::string error;
+    id_ = loadScript(bus_.get(), file_, error);
+    if (id_ < 0 && error.empty()) {
+        unloadScript(bus_.get());
+        id_ = loadScript(bus_.get(), file_, error);
+    }
+    if (id_ < 0) {
+        failure = "KWin did not load its script" + (error.empty() ? "" : ": " + error);
+        return false;
+    }
+    return true;
+}
+
+bool KWinScript::run(std::string& failure) {
+    const auto path = scriptObject(bus_.get(), id_);
+    if (!path) {
+        failure = "KWin offers no object to run its script " + std::to_string(id_);
+        return false;
+    }
+    std::string error;
+    if (!callKWin(bus_.get(), *path, scriptInterface, "run", nullptr, "()", error)) {
+        failure = "KWin did not run its script: " + error;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace dorvane
