@@ -1,11 +1,47 @@
+#include <gio/gio.h>
+
+#include <chrono>
 #include <csignal>
 
 #include "app/Frontmost.hpp"
+#include "platform/linux/FocusReportEndpoint.hpp"
+#include "platform/linux/GLibHandles.hpp"
 #include "platform/linux/GLibMainLoop.hpp"
+#include "platform/linux/ReportedWorkspace.hpp"
 #include "platform/linux/WorkspaceFactory.hpp"
 
 namespace dorvane {
 namespace {
+
+// A compositor that reports does so within milliseconds of being asked to; past this, nothing is
+// taken to be in front.
+constexpr std::chrono::seconds firstReportTimeout{2};
+
+// KWin and GNOME Shell report to one name on the session bus, which a running companion holds.
+// Asked only where one of them could be followed, and never on a bus that must be launched first.
+bool companionHoldsReportName(const WorkspaceEnvironment& environment) {
+    const bool reportedBackendPossible =
+        !environment.waylandDisplay.empty() &&
+        (environment.forced.empty() || environment.forced == "kwin" ||
+         environment.forced == "gnome");
+    if (!reportedBackendPossible) {
+        return false;
+    }
+    GObjectPtr<GDBusConnection> bus(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr));
+    if (!bus) {
+        return false;
+    }
+    GVariant* reply = g_dbus_connection_call_sync(
+        bus.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+        "NameHasOwner", g_variant_new("(s)", FocusReportEndpoint::busName), G_VARIANT_TYPE("(b)"),
+        G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
+    gboolean owned = FALSE;
+    if (reply != nullptr) {
+        g_variant_get(reply, "(b)", &owned);
+        g_variant_unref(reply);
+    }
+    return owned != FALSE;
+}
 
 // The backend the companion would choose, on a GLib loop of its own.
 class LinuxFrontmostSource final : public FrontmostSource {
@@ -37,9 +73,22 @@ private:
 }  // namespace
 
 std::unique_ptr<FrontmostSource> openFrontmostSource(std::ostream& err) {
+    if (companionHoldsReportName(WorkspaceEnvironment::ofProcess())) {
+        err << "dorvane: the companion is running and holds " << FocusReportEndpoint::busName
+            << "; quit it first\n";
+        return nullptr;
+    }
     auto source = std::make_unique<LinuxFrontmostSource>(err);
     if (!source->opened()) {
         return nullptr;
+    }
+    // A compositor that reports names nothing until it first has: the answer waits for it.
+    if (auto* reported = dynamic_cast<ReportedWorkspace*>(&source->workspace())) {
+        std::string failure;
+        if (!reported->awaitFirstReport(firstReportTimeout, failure)) {
+            err << "dorvane: " << failure << '\n';
+            return nullptr;
+        }
     }
     return source;
 }
