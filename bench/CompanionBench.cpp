@@ -6,6 +6,7 @@
 //   companion_bench replug BINARY    100 unplugs and replugs of the pad with Slack in front
 //   companion_bench rules-save BINARY a saved rules change → LAYER line on the pad, 20 saves
 //   companion_bench sway-latency|sway-idle BINARY  the same figures on headless sway (SwayBench)
+//   companion_bench kwin-latency BINARY  the latency on headless KWin (KWinBench)
 // DORVANE_IDLE_SECONDS shortens the idle run, DORVANE_REPLUGS the replug soak.
 #include <xcb/xcb.h>
 
@@ -19,6 +20,7 @@
 
 #include "BenchFigures.hpp"
 #include "IdleBench.hpp"
+#include "KWinBench.hpp"
 #include "RulesSaveBench.hpp"
 #include "SwayBench.hpp"
 #include "support/CompanionSession.hpp"
@@ -160,14 +162,18 @@ int main(int argc, char** argv) {
         {"idle-tray", dorvane::test::IdleTray::statusNotifierHost},
         {"idle-xembed", dorvane::test::IdleTray::xembedOnly}};
     if (mode != "latency" && !idleModes.contains(mode) && mode != "replug" &&
-        mode != "rules-save" && !dorvane::test::isSwayMode(mode)) {
+        mode != "rules-save" && !dorvane::test::isSwayMode(mode) &&
+        !dorvane::test::isKWinMode(mode)) {
         std::cerr << "usage: companion_bench latency|idle|idle-tray|idle-xembed|replug|rules-save|"
-                     "sway-latency|sway-idle BINARY\n";
+                     "sway-latency|sway-idle|kwin-latency BINARY\n";
         return 2;
     }
     try {
         if (dorvane::test::isSwayMode(mode)) {
             return dorvane::test::runSwayMode(mode, argv[2]);
+        }
+        if (dorvane::test::isKWinMode(mode)) {
+            return dorvane::test::runKWinMode(mode, argv[2]);
         }
         if (mode == "latency") {
             return dorvane::test::latency(argv[2]);

@@ -152,7 +152,20 @@ void KWinDesktop::deactivate() {
         "deactivates every window");
 }
 
-void KWinDesktop::runScript(const std::string& source, const std::string& purpose) {
+void KWinDesktop::prepareActivation(const std::string& appId) {
+    preparedScript_ = loadScript(activatorScript(appId), "activates " + appId);
+}
+
+void KWinDesktop::requestPreparedActivation() {
+    g_dbus_connection_call(connection_.get(), kwinName, preparedScript_.c_str(),
+                           "org.kde.kwin.Script", "run", nullptr, nullptr, G_DBUS_CALL_FLAGS_NONE,
+                           -1, nullptr, nullptr, nullptr);
+}
+
+// 5.27 puts a script's object at /<id>, Plasma 6 at /Scripting/Script<id>.
+std::string KWinDesktop::loadScript(const std::string& source, const std::string& purpose) {
+    call(connection_.get(), "/Scripting", scriptingInterface, "unloadScript",
+         g_variant_new("(s)", testScriptName), "(b)");
     const auto file = program_ / "test-script.js";
     writeFile(file, source);
     const auto loaded = call(connection_.get(), "/Scripting", scriptingInterface, "loadScript",
@@ -164,10 +177,17 @@ void KWinDesktop::runScript(const std::string& source, const std::string& purpos
     if (id < 0) {
         throw std::runtime_error("KWin did not load the script that " + purpose);
     }
-    bool ran = false;
-    for (const auto& path : {"/Scripting/Script" + std::to_string(id), "/" + std::to_string(id)}) {
-        ran = ran || call(connection_.get(), path, "org.kde.kwin.Script", "run", nullptr, "()");
-    }
+    const auto scripting = childNodes("/Scripting");
+    const std::string plasma6Name = "Script" + std::to_string(id);
+    return std::find(scripting.begin(), scripting.end(), plasma6Name) != scripting.end()
+               ? "/Scripting/" + plasma6Name
+               : "/" + std::to_string(id);
+}
+
+void KWinDesktop::runScript(const std::string& source, const std::string& purpose) {
+    const auto path = loadScript(source, purpose);
+    const bool ran =
+        call(connection_.get(), path, "org.kde.kwin.Script", "run", nullptr, "()") != nullptr;
     call(connection_.get(), "/Scripting", scriptingInterface, "unloadScript",
          g_variant_new("(s)", testScriptName), "(b)");
     if (!ran) {
@@ -192,7 +212,6 @@ std::vector<std::string> KWinDesktop::childNodes(const std::string& path) const 
     return names;
 }
 
-// 5.27 puts a script's object at /<id>, Plasma 6 at /Scripting/Script<id>.
 int KWinDesktop::loadedScripts() const {
     const auto root = childNodes("/");
     const auto scripting = childNodes("/Scripting");

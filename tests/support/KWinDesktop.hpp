@@ -41,6 +41,11 @@ public:
     // Leaves no window active, as a click on the bare desktop does.
     void deactivate();
 
+    // For timing an activation alone: loads the script that activates `appId` without running
+    // it, and then sends KWin the request to run it, without waiting for KWin's answer.
+    void prepareActivation(const std::string& appId);
+    void requestPreparedActivation();
+
     // How many scripts KWin has loaded, whatever their name: each has an object of its own.
     int loadedScripts() const;
     bool isScriptLoaded(const std::string& pluginName) const;
@@ -51,8 +56,10 @@ private:
     };
 
     void start(const DBusSession& bus);
-    // Loads `source` as a test-only script, runs it and unloads it again; `purpose` names it in
-    // an error.
+    // Loads `source` as the test-only script, in place of one still loaded, and returns the path
+    // of its object; `purpose` names it in an error.
+    std::string loadScript(const std::string& source, const std::string& purpose);
+    // Loads `source`, runs it and unloads it again.
     void runScript(const std::string& source, const std::string& purpose);
     bool lists(const std::string& title) const;
     std::vector<std::string> childNodes(const std::string& path) const;
@@ -62,6 +69,7 @@ private:
     TempDir clientRuntime_;
     std::unique_ptr<GDBusConnection, ConnectionUnref> connection_;
     std::unique_ptr<ChildProcess> kwin_;
+    std::string preparedScript_;
     // Declared after KWin, so that they go before it.
     std::vector<std::unique_ptr<ChildProcess>> clients_;
 };
