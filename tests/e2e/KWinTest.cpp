@@ -1,6 +1,7 @@
 // The real companion on a private KWin with an emulated pad: the script it loads into KWin
 // reports each activation, and the pad must follow; nothing else on the bus may steer it, and a
 // crashed companion's successor finds one script loaded, its own.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -9,6 +10,7 @@
 #include <memory>
 
 #include "support/KWinSession.hpp"
+#include "support/Pty.hpp"
 
 namespace dorvane::test {
 namespace {
@@ -97,6 +99,20 @@ TEST_F(KWinTest, ACrashedCompanionsSuccessorRunsTheOnlyScriptAndUnloadsItOnSigte
     EXPECT_EQ(session->companion().waitFor(5s), 0) << session->companionErrors();
     EXPECT_EQ(session->desktop.loadedScripts(), 0);
     EXPECT_FALSE(std::filesystem::exists(session->companionRuntime() / "dorvane-focus.js"));
+}
+
+TEST_F(KWinTest, ALostKWinEndsTheCompanionWithOneLineAndExit1) {
+    session->launch(DORVANE_BINARY, KWinSession::slack);
+    ASSERT_EQ(padReceives("OS linux\nLAYER slack\n"), "OS linux\nLAYER slack\n");
+
+    session->desktop.kill();
+
+    EXPECT_EQ(session->companion().waitFor(5s), 1);
+    EXPECT_TRUE(slaveClosed(session->pad(), 1s));
+    // Whichever connection to KWin notices first, the bus or GTK's Wayland display, says so.
+    EXPECT_THAT(session->companionErrors(),
+                ::testing::AnyOf("dorvane: org.kde.KWin left the session bus\n",
+                                 "dorvane: lost the connection to the Wayland compositor\n"));
 }
 
 TEST_F(KWinTest, FrontmostPrintsTheActiveWindowAsRulesSeeIt) {

@@ -212,6 +212,11 @@ std::vector<std::string> KWinDesktop::childNodes(const std::string& path) const 
     return names;
 }
 
+void KWinDesktop::kill() {
+    kwin_->signal(SIGKILL);
+    kwin_->waitFor(stopTimeout);
+}
+
 int KWinDesktop::loadedScripts() const {
     const auto root = childNodes("/");
     const auto scripting = childNodes("/Scripting");

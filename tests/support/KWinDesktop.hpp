@@ -46,6 +46,9 @@ public:
     void prepareActivation(const std::string& appId);
     void requestPreparedActivation();
 
+    // Ends KWin as a crash would: it leaves the bus, and its clients lose their connection.
+    void kill();
+
     // How many scripts KWin has loaded, whatever their name: each has an object of its own.
     int loadedScripts() const;
     bool isScriptLoaded(const std::string& pluginName) const;
