@@ -5,9 +5,8 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/linux/GLibHandles.hpp"
-
 #include "platform/linux/FocusReportEndpoint.hpp"
+#include "platform/linux/GLibHandles.hpp"
 
 namespace dorvane {
 namespace {
