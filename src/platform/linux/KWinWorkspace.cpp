@@ -23,10 +23,10 @@ BackendStart KWinWorkspace::open(LossHandler onLost) {
     }
     std::unique_ptr<KWinWorkspace> workspace(new KWinWorkspace(std::move(reports)));
     workspace->script_ = KWinScript::load(failure);
-    if (!workspace->script_ ||
-        !workspace->reports_->awaitFirstReport(firstReportTimeout, failure)) {
+    if (!workspace->script_) {
         return {nullptr, failure};
     }
+    workspace->reports_->awaitFirstReport(firstReportTimeout);
     return {std::move(workspace), {}};
 }
 

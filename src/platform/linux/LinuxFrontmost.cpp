@@ -1,24 +1,18 @@
 #include <gio/gio.h>
 
-#include <chrono>
 #include <csignal>
 
 #include "app/Frontmost.hpp"
 #include "platform/linux/FocusReportEndpoint.hpp"
 #include "platform/linux/GLibHandles.hpp"
 #include "platform/linux/GLibMainLoop.hpp"
-#include "platform/linux/ReportedWorkspace.hpp"
 #include "platform/linux/WorkspaceFactory.hpp"
 
 namespace dorvane {
 namespace {
 
-// A compositor that reports does so within milliseconds of being asked to; past this, nothing is
-// taken to be in front.
-constexpr std::chrono::seconds firstReportTimeout{2};
-
 // KWin and GNOME Shell report to one name on the session bus, which a running companion holds.
-// Asked only where one of them could be followed, and never on a bus that must be launched first.
+// Asked only where one of them could be followed.
 bool companionHoldsReportName(const WorkspaceEnvironment& environment) {
     const bool reportedBackendPossible =
         !environment.waylandDisplay.empty() &&
@@ -81,14 +75,6 @@ std::unique_ptr<FrontmostSource> openFrontmostSource(std::ostream& err) {
     auto source = std::make_unique<LinuxFrontmostSource>(err);
     if (!source->opened()) {
         return nullptr;
-    }
-    // A compositor that reports names nothing until it first has: the answer waits for it.
-    if (auto* reported = dynamic_cast<ReportedWorkspace*>(&source->workspace())) {
-        std::string failure;
-        if (!reported->awaitFirstReport(firstReportTimeout, failure)) {
-            err << "dorvane: " << failure << '\n';
-            return nullptr;
-        }
     }
     return source;
 }

@@ -1,7 +1,5 @@
 #include "platform/linux/ReportedWorkspace.hpp"
 
-#include <glib.h>
-
 #include <string_view>
 #include <utility>
 
@@ -73,31 +71,41 @@ void ReportedWorkspace::take(const ActiveWindowReport& report) {
     }
 }
 
-bool ReportedWorkspace::awaitFirstReport(std::chrono::milliseconds timeout, std::string& failure) {
-    GSourcePtr deadline(g_timeout_source_new(static_cast<guint>(timeout.count())));
+bool ReportedWorkspace::awaitFirstReport(std::chrono::milliseconds timeout) {
+    const GSourcePtr deadline(g_timeout_source_new(static_cast<guint>(timeout.count())));
     g_source_set_callback(
         deadline.get(), [](gpointer) { return G_SOURCE_REMOVE; }, nullptr, nullptr);
     g_source_attach(deadline.get(), nullptr);
     awaiting_ = true;
-    while (!reported_ && !lostWhileAwaiting_ && !g_source_is_destroyed(deadline.get())) {
+    while (!reported_ && !heldLoss_ && !g_source_is_destroyed(deadline.get())) {
         g_main_context_iteration(nullptr, TRUE);
     }
     awaiting_ = false;
-    if (lostWhileAwaiting_) {
-        failure = *lostWhileAwaiting_;
-        return false;
+    if (heldLoss_) {
+        g_source_attach(heldLoss_.get(), nullptr);
     }
-    return true;
+    return reported_;
 }
 
-// The caller's handler may count on its own loop running (to quit it, say); while the first
-// report is awaited, the loss goes back to the caller instead.
+// The caller's handler may count on its own loop running (to quit it, say), so a loss taken
+// while awaiting is held until that loop runs.
 void ReportedWorkspace::lose(const std::string& reason) {
-    if (awaiting_) {
-        lostWhileAwaiting_ = reason;
-    } else if (onLost_) {
-        onLost_(reason);
+    if (!awaiting_) {
+        if (onLost_) {
+            onLost_(reason);
+        }
+        return;
     }
+    heldLossReason_ = reason;
+    heldLoss_.reset(g_idle_source_new());
+    g_source_set_callback(
+        heldLoss_.get(),
+        [](gpointer self) {
+            auto& workspace = *static_cast<ReportedWorkspace*>(self);
+            workspace.lose(workspace.heldLossReason_);
+            return G_SOURCE_REMOVE;
+        },
+        this, nullptr);
 }
 
 }  // namespace dorvane

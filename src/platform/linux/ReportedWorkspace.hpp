@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/Workspace.hpp"
+#include "platform/linux/GLibHandles.hpp"
 #include "platform/linux/IdentityResolver.hpp"
 
 namespace dorvane {
@@ -55,9 +56,10 @@ public:
 
     // Runs the default main context until the compositor's first report has been taken, or
     // `timeout` has passed, so that the workspace answers from the start rather than after the
-    // first switch. Meant for before the caller's own loop runs: a compositor that leaves the bus
-    // meanwhile is not passed to the loss handler; this returns false and `failure` says so.
-    bool awaitFirstReport(std::chrono::milliseconds timeout, std::string& failure);
+    // first switch; whether the report came. Meant for before the caller's own loop runs: a
+    // compositor that leaves the bus meanwhile ends the wait, and the loss handler hears of it
+    // from that loop, once it runs.
+    bool awaitFirstReport(std::chrono::milliseconds timeout);
 
 private:
     explicit ReportedWorkspace(LossHandler onLost);
@@ -68,7 +70,8 @@ private:
     LossHandler onLost_;
     bool reported_ = false;
     bool awaiting_ = false;
-    std::optional<std::string> lostWhileAwaiting_;
+    std::string heldLossReason_;
+    GSourcePtr heldLoss_;  // passes a loss taken while awaiting on to the caller's loop
     IdentityResolver resolver_;
     std::optional<RunningApplication> frontmost_;
     // Last member: no report reaches this object once teardown has begun.
