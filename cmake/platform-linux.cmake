@@ -61,6 +61,7 @@ add_library(dorvane_shell STATIC
     ${DORVANE_PROTOCOL_HEADER}
     ${DORVANE_PROTOCOL_CODE}
     ${DORVANE_KWIN_SCRIPT_CODE}
+    src/platform/linux/WaylandDisplay.cpp
     src/platform/linux/WlrWorkspace.cpp
     src/platform/linux/ReportedWorkspace.cpp
     src/platform/linux/FocusReportEndpoint.cpp

@@ -5,6 +5,7 @@
 
 #include "platform/linux/FocusReportEndpoint.hpp"
 #include "platform/linux/GLibHandles.hpp"
+#include "platform/linux/WaylandDisplay.hpp"
 
 namespace dorvane {
 namespace {
@@ -31,6 +32,11 @@ WindowFacts factsOf(const ActiveWindowReport& report) {
 std::unique_ptr<ReportedWorkspace> ReportedWorkspace::open(const std::string& compositorName,
                                                            LossHandler onLost,
                                                            std::string& failure) {
+    // A compositor that reports over the bus is one this session's display leads to. Without a
+    // display there is no such session, and the bus is not even asked: GIO would try to start one.
+    if (!connectToWaylandDisplay(failure)) {
+        return nullptr;
+    }
     std::unique_ptr<ReportedWorkspace> workspace(new ReportedWorkspace(std::move(onLost)));
     auto* self = workspace.get();
     workspace->endpoint_ = FocusReportEndpoint::open(

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdarg>
-#include <cstdlib>
 #include <cstring>
 #include <string_view>
 #include <utility>
+
+#include "platform/linux/WaylandDisplay.hpp"
 
 namespace dorvane {
 namespace {
@@ -33,26 +33,6 @@ bool holdsActivated(const wl_array& states) {
     }
     return false;
 }
-
-std::string displayName() {
-    const char* name = std::getenv("WAYLAND_DISPLAY");
-    return name != nullptr && *name != '\0' ? name : "wayland-0";
-}
-
-// What libwayland would have logged on stderr: a relative display name means nothing without
-// the runtime folder it lives in.
-std::string connectionRefusal() {
-    const std::string name = displayName();
-    const char* runtimeFolder = std::getenv("XDG_RUNTIME_DIR");
-    std::string refusal = "cannot connect to the Wayland display " + name;
-    if (name.front() != '/' && (runtimeFolder == nullptr || *runtimeFolder == '\0')) {
-        refusal += " (XDG_RUNTIME_DIR is not set)";
-    }
-    return refusal;
-}
-
-// libwayland logs its failures on stderr; each one reaches the user once, in our own words.
-void ignoreLibraryLog(const char*, va_list) {}
 
 }  // namespace
 
@@ -250,10 +230,10 @@ void WlrWorkspace::observeActivations(ActivationHandler handler) {
 
 // An empty result: connected, with the manager bound and the toplevels open now known.
 std::string WlrWorkspace::connect() {
-    wl_log_set_handler_client(ignoreLibraryLog);
-    display_.reset(wl_display_connect(nullptr));
+    std::string refusal;
+    display_ = connectToWaylandDisplay(refusal);
     if (!display_) {
-        return connectionRefusal();
+        return refusal;
     }
     registry_.reset(wl_display_get_registry(display_.get()));
     wl_registry_add_listener(registry_.get(), &registryListener, this);
@@ -261,7 +241,7 @@ std::string WlrWorkspace::connect() {
         return connectionFailure();
     }
     if (!manager_) {
-        return "the Wayland compositor at " + displayName() + " offers no " +
+        return "the Wayland compositor at " + waylandDisplayName() + " offers no " +
                zwlr_foreign_toplevel_manager_v1_interface.name;
     }
     // Each toplevel open now comes with its properties, ended by its done.
