@@ -57,6 +57,33 @@ add_custom_command(
     COMMENT "Embedding KWin's focus script"
     VERBATIM)
 
+# The GNOME Shell extension, in a variant for each format of GNOME Shell, generated from one
+# shared source and embedded in the binary for `dorvane gnome-extension install`.
+set(DORVANE_GNOME_EXTENSION_UUID dorvane@dorvane.app)
+set(DORVANE_GNOME_EXTENSION_VARIANTS "legacy:43:44;modules:45:50")
+set(DORVANE_GNOME_EXTENSION_SOURCE ${PROJECT_SOURCE_DIR}/data/gnome-shell-extension)
+set(DORVANE_GNOME_EXTENSION_DIR ${PROJECT_BINARY_DIR}/gnome-shell-extension)
+set(DORVANE_GNOME_EXTENSION_CODE ${DORVANE_GNOME_EXTENSION_DIR}/GnomeExtensionVariants.cpp)
+set(dorvane_gnome_extension_files)
+foreach(variant IN LISTS DORVANE_GNOME_EXTENSION_VARIANTS)
+    string(REGEX REPLACE ":.*" "" variant ${variant})
+    list(APPEND dorvane_gnome_extension_files ${DORVANE_GNOME_EXTENSION_DIR}/${variant}/extension.js
+                                              ${DORVANE_GNOME_EXTENSION_DIR}/${variant}/metadata.json)
+endforeach()
+add_custom_command(
+    OUTPUT ${DORVANE_GNOME_EXTENSION_CODE} ${dorvane_gnome_extension_files}
+    COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${DORVANE_GNOME_EXTENSION_SOURCE}
+            -DOUTPUT_DIR=${DORVANE_GNOME_EXTENSION_DIR} -DUUID=${DORVANE_GNOME_EXTENSION_UUID}
+            "-DVARIANTS=${DORVANE_GNOME_EXTENSION_VARIANTS}"
+            -P ${PROJECT_SOURCE_DIR}/cmake/generate-gnome-shell-extension.cmake
+    DEPENDS ${PROJECT_SOURCE_DIR}/cmake/generate-gnome-shell-extension.cmake
+            ${DORVANE_GNOME_EXTENSION_SOURCE}/focus-reporter.js
+            ${DORVANE_GNOME_EXTENSION_SOURCE}/extension-legacy.js.in
+            ${DORVANE_GNOME_EXTENSION_SOURCE}/extension-modules.js.in
+            ${DORVANE_GNOME_EXTENSION_SOURCE}/metadata.json.in
+    COMMENT "Generating the GNOME Shell extension's variants"
+    VERBATIM)
+
 add_library(dorvane_shell STATIC
     ${DORVANE_PROTOCOL_HEADER}
     ${DORVANE_PROTOCOL_CODE}
@@ -68,6 +95,9 @@ add_library(dorvane_shell STATIC
     src/platform/linux/KWinWorkspace.cpp
     src/platform/linux/KWinScript.cpp
     src/platform/linux/GnomeShellWorkspace.cpp
+    ${DORVANE_GNOME_EXTENSION_CODE}
+    src/platform/linux/GnomeExtensionSetup.cpp
+    src/platform/linux/GnomeExtensionCommand.cpp
     src/platform/linux/WorkspaceFactory.cpp
     src/platform/linux/LinuxFrontmost.cpp
     src/platform/linux/X11Workspace.cpp

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "app/Frontmost.hpp"
+#include "app/GnomeExtensionCommand.hpp"
 #include "link/CDCLink.hpp"
 #include "link/DorvanePort.hpp"
 #include "rules/LayerMap.hpp"
@@ -24,6 +25,9 @@ constexpr const char* usage =
     "  send SLOT                     switch the pad to SLOT (cursor, chrome, slack, general)\n"
     "  frontmost [--watch]           print the application in front as BACKEND<TAB>ID<TAB>NAME;\n"
     "                                with --watch, one more line at each activation\n"
+    "  gnome-extension install|uninstall\n"
+    "                                put in place and enable the GNOME Shell extension that\n"
+    "                                tells the companion what is in front, or take it away\n"
     "  --help                        show this text\n"
     "  --version                     show the version\n";
 
@@ -112,6 +116,16 @@ int frontmost(const std::vector<std::string>& args, std::ostream& out, std::ostr
     return printFrontmost(*source, watch, out);
 }
 
+int gnomeExtension(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.size() != 1 || (args[0] != "install" && args[0] != "uninstall")) {
+        err << usage;
+        return 2;
+    }
+    return runGnomeExtensionCommand(
+        args[0] == "install" ? GnomeExtensionAction::install : GnomeExtensionAction::uninstall, out,
+        err);
+}
+
 }  // namespace
 
 int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -131,6 +145,9 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     }
     if (command == "frontmost") {
         return frontmost(rest, out, err);
+    }
+    if (command == "gnome-extension") {
+        return gnomeExtension(rest, out, err);
     }
     if (command == "--help" || command == "-h") {
         out << usage;
