@@ -52,6 +52,9 @@ int runCompanion() {
         registry, LayerMap::shared(),
         {*chosen.workspace, *statusItem, mainLoop, opener, dialogs, rulesWatch, notifier});
     running = &delegate;
+    if (chosen.notice) {
+        notifier.notify(*chosen.notice);
+    }
     mainLoop.onSignals({SIGINT, SIGTERM}, [&delegate] { delegate.quit(); });
     delegate.applicationDidFinishLaunching();
     mainLoop.run();

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "app/Notifier.hpp"
 #include "app/Workspace.hpp"
 
 namespace dorvane {
@@ -12,6 +14,10 @@ namespace dorvane {
 struct BackendStart {
     std::unique_ptr<Workspace> workspace;
     std::string failure;
+    // What the user must do before a backend that started can see anything: said once on stderr
+    // and, by the companion, as a desktop notification. Initialised here so that a start with
+    // nothing to say is still written {workspace, failure}.
+    std::optional<Notification> notice = std::nullopt;
 };
 
 // Said alike whichever connection to the compositor notices first: the backend's own or GTK's.

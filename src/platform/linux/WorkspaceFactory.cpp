@@ -49,6 +49,13 @@ bool isWaylandSession(const WorkspaceEnvironment& environment) {
     return !environment.waylandDisplay.empty() || environment.sessionType == "wayland";
 }
 
+ChosenWorkspace chosen(const Backend& backend, BackendStart started, std::ostream& err) {
+    if (started.notice) {
+        err << "dorvane: " << started.notice->body << '\n';
+    }
+    return {backend.name, std::move(started.workspace), std::move(started.notice)};
+}
+
 ChosenWorkspace startForced(const WorkspaceEnvironment& environment,
                             const BackendStarters& starters, std::ostream& err) {
     const std::string prefix = "dorvane: DORVANE_WORKSPACE=" + environment.forced + ": ";
@@ -59,7 +66,7 @@ ChosenWorkspace startForced(const WorkspaceEnvironment& environment,
                 err << prefix << started.failure << '\n';
                 return {};
             }
-            return {backend.name, std::move(started.workspace)};
+            return chosen(backend, std::move(started), err);
         }
     }
     err << prefix << "no such backend (wlr, kwin, gnome or x11)\n";
@@ -87,7 +94,7 @@ ChosenWorkspace chooseWorkspace(const WorkspaceEnvironment& environment,
                 err << "dorvane: this is a Wayland session, but " << failures.front()
                     << "; only applications running under XWayland can be followed\n";
             }
-            return {backend.name, std::move(started.workspace)};
+            return chosen(backend, std::move(started), err);
         }
         // Every Wayland backend misses WAYLAND_DISPLAY alike: said once.
         if (std::find(failures.begin(), failures.end(), started.failure) == failures.end()) {

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -34,12 +35,14 @@ struct BackendStarters {
 struct ChosenWorkspace {
     std::string backend;
     std::unique_ptr<Workspace> workspace;
+    std::optional<Notification> notice;  // the backend's, already said on `err`
 };
 
 // Picks the backend: the wlroots toplevel list when WAYLAND_DISPLAY names a compositor that
 // offers it, else KWin or GNOME Shell reporting over the session bus in a Wayland session, else
 // X11 when DISPLAY is set (in a Wayland session, with one warning on `err` that only XWayland
-// windows can be followed), else nothing, with one line on `err` saying why.
+// windows can be followed), else nothing, with one line on `err` saying why. A notice of the
+// backend that started is one line on `err` too.
 // DORVANE_WORKSPACE=wlr|kwin|gnome|x11 allows that backend alone.
 ChosenWorkspace chooseWorkspace(const WorkspaceEnvironment& environment,
                                 const BackendStarters& starters, std::ostream& err);
