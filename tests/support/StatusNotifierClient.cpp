@@ -80,16 +80,26 @@ bool StatusNotifierClient::waitForItem(std::chrono::milliseconds timeout) {
             const std::string item = g_variant_get_string(
                 Variant(g_variant_get_child_value(items.get(), 0)).get(), nullptr);
             const auto slash = item.find('/');
-            itemBus_ = item.substr(0, slash);
-            itemPath_ = slash == std::string::npos ? "/StatusNotifierItem" : item.substr(slash);
-            Variant menu(property(itemBus_, itemPath_, itemInterface, "Menu"));
-            if (!menu) {
-                return false;
-            }
-            menuPath_ = g_variant_get_string(menu.get(), nullptr);
-            return true;
+            return adopt(item.substr(0, slash),
+                         slash == std::string::npos ? "/StatusNotifierItem" : item.substr(slash));
         },
         timeout);
+}
+
+bool StatusNotifierClient::waitForItemAt(const std::string& bus, const std::string& path,
+                                         std::chrono::milliseconds timeout) {
+    return eventually([&] { return adopt(bus, path); }, timeout);
+}
+
+bool StatusNotifierClient::adopt(const std::string& bus, const std::string& path) {
+    Variant menu(property(bus, path, itemInterface, "Menu"));
+    if (!menu) {
+        return false;
+    }
+    itemBus_ = bus;
+    itemPath_ = path;
+    menuPath_ = g_variant_get_string(menu.get(), nullptr);
+    return true;
 }
 
 std::string StatusNotifierClient::title() {

@@ -32,6 +32,11 @@ public:
     // Waits until exactly one item is registered, and remembers it.
     bool waitForItem(std::chrono::milliseconds timeout);
 
+    // Waits until `bus` exports an item at `path`, and remembers it: on a desktop without a
+    // watcher, where no item registers, but each still exports its menu.
+    bool waitForItemAt(const std::string& bus, const std::string& path,
+                       std::chrono::milliseconds timeout);
+
     std::string title();
     std::vector<ExportedMenuItem> menu();
 
@@ -39,6 +44,7 @@ public:
     bool click(const std::string& label);
 
 private:
+    bool adopt(const std::string& bus, const std::string& path);
     GVariant* call(const std::string& bus, const std::string& path, const std::string& interface,
                    const std::string& method, GVariant* parameters, const GVariantType* reply);
     GVariant* property(const std::string& bus, const std::string& path,
