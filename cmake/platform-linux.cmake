@@ -154,3 +154,30 @@ if(DORVANE_INSTALL_AUTOSTART)
     install(FILES data/autostart/dorvane.desktop
             DESTINATION ${CMAKE_INSTALL_FULL_SYSCONFDIR}/xdg/autostart)
 endif()
+
+# The GNOME Shell extension for every user, in the variant that the GNOME Shell of the target
+# system loads: `auto` asks this machine's gnome-shell (the newest variant without one); a package
+# names the variant for its distribution.
+set(DORVANE_GNOME_SHELL_EXTENSION auto CACHE STRING
+    "The GNOME Shell extension installed for every user: legacy (GNOME Shell 43-44), modules (45 and later), auto or none")
+set(dorvane_gnome_extension_variant ${DORVANE_GNOME_SHELL_EXTENSION})
+if(dorvane_gnome_extension_variant STREQUAL "auto")
+    list(GET DORVANE_GNOME_EXTENSION_VARIANTS -1 newest)
+    string(REGEX REPLACE ":.*" "" dorvane_gnome_extension_variant ${newest})
+    execute_process(COMMAND gnome-shell --version OUTPUT_VARIABLE shell_version ERROR_QUIET)
+    if(shell_version MATCHES "^GNOME Shell ([0-9]+)")
+        foreach(variant IN LISTS DORVANE_GNOME_EXTENSION_VARIANTS)
+            string(REPLACE ":" ";" fields ${variant})
+            list(GET fields 1 oldest)
+            list(GET fields 2 newest)
+            if(CMAKE_MATCH_1 GREATER_EQUAL oldest AND CMAKE_MATCH_1 LESS_EQUAL newest)
+                list(GET fields 0 dorvane_gnome_extension_variant)
+            endif()
+        endforeach()
+    endif()
+endif()
+if(NOT dorvane_gnome_extension_variant STREQUAL "none")
+    install(FILES ${DORVANE_GNOME_EXTENSION_DIR}/${dorvane_gnome_extension_variant}/extension.js
+                  ${DORVANE_GNOME_EXTENSION_DIR}/${dorvane_gnome_extension_variant}/metadata.json
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/gnome-shell/extensions/${DORVANE_GNOME_EXTENSION_UUID})
+endif()
