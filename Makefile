@@ -49,6 +49,7 @@ bench: build
 	build/release/bench/companion_bench sway-latency build/release/dorvane
 	build/release/bench/companion_bench sway-idle build/release/dorvane
 	build/release/bench/companion_bench kwin-latency build/release/dorvane
+	build/release/bench/companion_bench gnome-latency build/release/dorvane
 
 # WAYLAND=1: on headless sway rather than X11.
 demo: build

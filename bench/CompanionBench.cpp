@@ -7,6 +7,7 @@
 //   companion_bench rules-save BINARY a saved rules change → LAYER line on the pad, 20 saves
 //   companion_bench sway-latency|sway-idle BINARY  the same figures on headless sway (SwayBench)
 //   companion_bench kwin-latency BINARY  the latency on headless KWin (KWinBench)
+//   companion_bench gnome-latency BINARY  the latency on headless GNOME Shell (GnomeShellBench)
 // DORVANE_IDLE_SECONDS shortens the idle run, DORVANE_REPLUGS the replug soak.
 #include <xcb/xcb.h>
 
@@ -19,6 +20,7 @@
 #include <thread>
 
 #include "BenchFigures.hpp"
+#include "GnomeShellBench.hpp"
 #include "IdleBench.hpp"
 #include "KWinBench.hpp"
 #include "RulesSaveBench.hpp"
@@ -163,9 +165,9 @@ int main(int argc, char** argv) {
         {"idle-xembed", dorvane::test::IdleTray::xembedOnly}};
     if (mode != "latency" && !idleModes.contains(mode) && mode != "replug" &&
         mode != "rules-save" && !dorvane::test::isSwayMode(mode) &&
-        !dorvane::test::isKWinMode(mode)) {
+        !dorvane::test::isKWinMode(mode) && !dorvane::test::isGnomeShellMode(mode)) {
         std::cerr << "usage: companion_bench latency|idle|idle-tray|idle-xembed|replug|rules-save|"
-                     "sway-latency|sway-idle|kwin-latency BINARY\n";
+                     "sway-latency|sway-idle|kwin-latency|gnome-latency BINARY\n";
         return 2;
     }
     try {
@@ -174,6 +176,9 @@ int main(int argc, char** argv) {
         }
         if (dorvane::test::isKWinMode(mode)) {
             return dorvane::test::runKWinMode(mode, argv[2]);
+        }
+        if (dorvane::test::isGnomeShellMode(mode)) {
+            return dorvane::test::runGnomeShellMode(mode, argv[2]);
         }
         if (mode == "latency") {
             return dorvane::test::latency(argv[2]);
