@@ -91,6 +91,7 @@ add_library(dorvane_shell STATIC
     src/platform/linux/WaylandDisplay.cpp
     src/platform/linux/WlrWorkspace.cpp
     src/platform/linux/ReportedWorkspace.cpp
+    src/platform/linux/SessionBus.cpp
     src/platform/linux/FocusReportEndpoint.cpp
     src/platform/linux/KWinWorkspace.cpp
     src/platform/linux/KWinScript.cpp

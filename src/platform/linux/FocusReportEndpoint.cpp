@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/linux/ReportedWorkspace.hpp"
+#include "platform/linux/SessionBus.hpp"
 
 namespace dorvane {
 namespace {
@@ -27,30 +28,6 @@ constexpr const char* introspection = R"(<node>
 constexpr guint32 doNotQueue = 4;
 constexpr guint32 primaryOwner = 1;
 
-struct GErrorFree {
-    void operator()(GError* error) const { g_error_free(error); }
-};
-using GErrorPtr = std::unique_ptr<GError, GErrorFree>;
-
-struct GVariantUnref {
-    void operator()(GVariant* variant) const { g_variant_unref(variant); }
-};
-using GVariantPtr = std::unique_ptr<GVariant, GVariantUnref>;
-
-struct NodeInfoUnref {
-    void operator()(GDBusNodeInfo* info) const { g_dbus_node_info_unref(info); }
-};
-
-GVariantPtr callBus(GDBusConnection* bus, const char* method, GVariant* parameters,
-                    const char* replyType, GErrorPtr& error) {
-    GError* raw = nullptr;
-    GVariantPtr reply(g_dbus_connection_call_sync(bus, busDaemon, busDaemonPath, busDaemon, method,
-                                                  parameters, G_VARIANT_TYPE(replyType),
-                                                  G_DBUS_CALL_FLAGS_NONE, -1, nullptr, &raw));
-    error.reset(raw);
-    return reply;
-}
-
 ActiveWindowReport reportOf(GVariant* parameters) {
     const gchar* texts[4] = {};
     gboolean nothingActive = FALSE;
@@ -65,11 +42,8 @@ std::unique_ptr<FocusReportEndpoint> FocusReportEndpoint::open(const std::string
                                                                ReportHandler onReport,
                                                                LossHandler onLost,
                                                                std::string& failure) {
-    GError* raw = nullptr;
-    GObjectPtr<GDBusConnection> bus(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &raw));
-    GErrorPtr error(raw);
+    auto bus = connectToSessionBus(failure);
     if (!bus) {
-        failure = std::string("cannot reach the session bus: ") + error->message;
         return nullptr;
     }
     std::unique_ptr<FocusReportEndpoint> endpoint(new FocusReportEndpoint(
@@ -92,8 +66,7 @@ FocusReportEndpoint::FocusReportEndpoint(GObjectPtr<GDBusConnection> bus, std::s
 
 FocusReportEndpoint::~FocusReportEndpoint() {
     if (ownsName_) {
-        GErrorPtr ignored;
-        callBus(bus_.get(), "ReleaseName", g_variant_new("(s)", busName), "(u)", ignored);
+        callBus(bus_.get(), "ReleaseName", g_variant_new("(s)", busName), "(u)");
     }
     if (registration_ != 0) {
         g_dbus_connection_unregister_object(bus_.get(), registration_);
@@ -110,9 +83,8 @@ bool FocusReportEndpoint::followTrustedOwner(std::string& failure) {
     ownerSubscription_ = g_dbus_connection_signal_subscribe(
         bus_.get(), busDaemon, busDaemon, "NameOwnerChanged", busDaemonPath, trustedName_.c_str(),
         G_DBUS_SIGNAL_FLAGS_NONE, onOwnerChanged, this, nullptr);
-    GErrorPtr error;
-    const auto reply = callBus(bus_.get(), "GetNameOwner",
-                               g_variant_new("(s)", trustedName_.c_str()), "(s)", error);
+    const auto reply =
+        callBus(bus_.get(), "GetNameOwner", g_variant_new("(s)", trustedName_.c_str()), "(s)");
     if (!reply) {
         failure = trustedName_ + " is not on the session bus";
         return false;
@@ -125,12 +97,11 @@ bool FocusReportEndpoint::followTrustedOwner(std::string& failure) {
 
 bool FocusReportEndpoint::exportObject(std::string& failure) {
     static const GDBusInterfaceVTable vtable = {onCall, nullptr, nullptr, {}};
-    std::unique_ptr<GDBusNodeInfo, NodeInfoUnref> node(
-        g_dbus_node_info_new_for_xml(introspection, nullptr));
+    const GDBusNodeInfoPtr node(g_dbus_node_info_new_for_xml(introspection, nullptr));
     GError* raw = nullptr;
     registration_ = g_dbus_connection_register_object(bus_.get(), objectPath, node->interfaces[0],
                                                       &vtable, this, nullptr, &raw);
-    GErrorPtr error(raw);
+    const GErrorPtr error(raw);
     if (registration_ == 0) {
         failure =
             std::string("cannot offer ") + objectPath + " on the session bus: " + error->message;
@@ -142,16 +113,16 @@ bool FocusReportEndpoint::exportObject(std::string& failure) {
 // Taken at once or not at all: a queued request would leave the compositor reporting to another
 // process.
 bool FocusReportEndpoint::takeName(std::string& failure) {
-    GErrorPtr error;
+    std::string error;
     const auto reply = callBus(bus_.get(), "RequestName",
-                               g_variant_new("(su)", busName, doNotQueue), "(u)", error);
+                               g_variant_new("(su)", busName, doNotQueue), "(u)", &error);
     guint32 result = 0;
     if (reply) {
         g_variant_get(reply.get(), "(u)", &result);
     }
     if (result != primaryOwner) {
         failure = std::string(busName) + " is taken on the session bus" +
-                  (error ? std::string(": ") + error->message : std::string());
+                  (error.empty() ? "" : ": " + error);
         return false;
     }
     ownsName_ = true;

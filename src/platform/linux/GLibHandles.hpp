@@ -45,4 +45,23 @@ struct GSourceDeleter {
 
 using GSourcePtr = std::unique_ptr<GSource, GSourceDeleter>;
 
+struct GErrorDeleter {
+    void operator()(GError* error) const { g_error_free(error); }
+};
+
+using GErrorPtr = std::unique_ptr<GError, GErrorDeleter>;
+
+struct GVariantUnref {
+    void operator()(GVariant* variant) const { g_variant_unref(variant); }
+};
+
+// Holds one reference to a GVariant, as a D-Bus reply gives it.
+using GVariantPtr = std::unique_ptr<GVariant, GVariantUnref>;
+
+struct GDBusNodeInfoUnref {
+    void operator()(GDBusNodeInfo* info) const { g_dbus_node_info_unref(info); }
+};
+
+using GDBusNodeInfoPtr = std::unique_ptr<GDBusNodeInfo, GDBusNodeInfoUnref>;
+
 }  // namespace dorvane

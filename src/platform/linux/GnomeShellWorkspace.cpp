@@ -7,6 +7,7 @@
 #include "platform/linux/GLibHandles.hpp"
 #include "platform/linux/GnomeExtensionVariants.hpp"
 #include "platform/linux/ReportedWorkspace.hpp"
+#include "platform/linux/SessionBus.hpp"
 
 namespace dorvane {
 namespace {
@@ -14,27 +15,21 @@ namespace {
 constexpr const char* shellName = "org.gnome.Shell";
 // GNOME Shell's ExtensionState.ENABLED: loaded and running.
 constexpr double activeState = 1;
-constexpr int answerTimeoutMilliseconds = 5000;
 // The extension reports within milliseconds of the companion's name appearing.
 constexpr std::chrono::seconds firstReportTimeout(1);
-
-struct GVariantUnref {
-    void operator()(GVariant* variant) const { g_variant_unref(variant); }
-};
-using GVariantPtr = std::unique_ptr<GVariant, GVariantUnref>;
 
 // False only when GNOME Shell answers that the extension is not running: not installed, not
 // enabled, or refused. A shell that does not answer gets the benefit of the doubt.
 bool extensionMayRun() {
-    GObjectPtr<GDBusConnection> bus(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr));
+    std::string ignored;
+    const auto bus = connectToSessionBus(ignored);
     if (!bus) {
         return true;
     }
     const std::string uuid(gnomeExtensionUuid);
-    GVariantPtr reply(g_dbus_connection_call_sync(
-        bus.get(), shellName, "/org/gnome/Shell", "org.gnome.Shell.Extensions", "GetExtensionInfo",
-        g_variant_new("(s)", uuid.c_str()), G_VARIANT_TYPE("(a{sv})"),
-        G_DBUS_CALL_FLAGS_NO_AUTO_START, answerTimeoutMilliseconds, nullptr, nullptr));
+    const auto reply =
+        callMethod(bus.get(), shellName, "/org/gnome/Shell", "org.gnome.Shell.Extensions",
+                   "GetExtensionInfo", g_variant_new("(s)", uuid.c_str()), "(a{sv})");
     if (!reply) {
         return true;
     }

@@ -6,6 +6,8 @@
 #include <optional>
 #include <utility>
 
+#include "platform/linux/SessionBus.hpp"
+
 namespace dorvane {
 
 // The script's text, from data/kwin/dorvane-focus.js: carried in the binary, so that the
@@ -19,43 +21,16 @@ constexpr const char* scriptingPath = "/Scripting";
 constexpr const char* scriptingInterface = "org.kde.kwin.Scripting";
 constexpr const char* scriptInterface = "org.kde.kwin.Script";
 
-// A KWin that hangs must not hang the companion's start or its quit for D-Bus's 25 s.
-constexpr int callTimeoutMilliseconds = 5000;
-
-struct GErrorFree {
-    void operator()(GError* error) const { g_error_free(error); }
-};
-using GErrorPtr = std::unique_ptr<GError, GErrorFree>;
-
-struct GVariantUnref {
-    void operator()(GVariant* variant) const { g_variant_unref(variant); }
-};
-using GVariantPtr = std::unique_ptr<GVariant, GVariantUnref>;
-
-struct NodeInfoUnref {
-    void operator()(GDBusNodeInfo* info) const { g_dbus_node_info_unref(info); }
-};
-
-// No auto-start: a KWin that has gone (the companion is quitting because of it) must not be
-// started again by the bus to unload a script.
 GVariantPtr callKWin(GDBusConnection* bus, const std::string& path, const char* interface,
                      const char* method, GVariant* parameters, const char* replyType,
-                     std::string& error) {
-    GError* raw = nullptr;
-    GVariantPtr reply(g_dbus_connection_call_sync(
-        bus, kwinName, path.c_str(), interface, method, parameters, G_VARIANT_TYPE(replyType),
-        G_DBUS_CALL_FLAGS_NO_AUTO_START, callTimeoutMilliseconds, nullptr, &raw));
-    GErrorPtr failure(raw);
-    if (failure) {
-        error = failure->message;
-    }
-    return reply;
+                     std::string* error = nullptr) {
+    return callMethod(bus, kwinName, path.c_str(), interface, method, parameters, replyType, error);
 }
 
 int loadScript(GDBusConnection* bus, const std::filesystem::path& file, std::string& error) {
     const auto reply =
         callKWin(bus, scriptingPath, scriptingInterface, "loadScript",
-                 g_variant_new("(ss)", file.c_str(), KWinScript::pluginName), "(i)", error);
+                 g_variant_new("(ss)", file.c_str(), KWinScript::pluginName), "(i)", &error);
     gint32 id = -1;
     if (reply) {
         g_variant_get(reply.get(), "(i)", &id);
@@ -64,21 +39,19 @@ int loadScript(GDBusConnection* bus, const std::filesystem::path& file, std::str
 }
 
 void unloadScript(GDBusConnection* bus) {
-    std::string ignored;
     callKWin(bus, scriptingPath, scriptingInterface, "unloadScript",
-             g_variant_new("(s)", KWinScript::pluginName), "(b)", ignored);
+             g_variant_new("(s)", KWinScript::pluginName), "(b)");
 }
 
 bool offersScriptInterface(GDBusConnection* bus, const std::string& path) {
-    std::string ignored;
-    const auto reply = callKWin(bus, path, "org.freedesktop.DBus.Introspectable", "Introspect",
-                                nullptr, "(s)", ignored);
+    const auto reply =
+        callKWin(bus, path, "org.freedesktop.DBus.Introspectable", "Introspect", nullptr, "(s)");
     if (!reply) {
         return false;
     }
     const gchar* xml = nullptr;
     g_variant_get(reply.get(), "(&s)", &xml);
-    std::unique_ptr<GDBusNodeInfo, NodeInfoUnref> node(g_dbus_node_info_new_for_xml(xml, nullptr));
+    const GDBusNodeInfoPtr node(g_dbus_node_info_new_for_xml(xml, nullptr));
     return node && g_dbus_node_info_lookup_interface(node.get(), scriptInterface) != nullptr;
 }
 
@@ -110,11 +83,8 @@ bool writeScript(const std::filesystem::path& file, std::string& failure) {
 }  // namespace
 
 std::unique_ptr<KWinScript> KWinScript::load(std::string& failure) {
-    GError* raw = nullptr;
-    GObjectPtr<GDBusConnection> bus(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &raw));
-    GErrorPtr error(raw);
+    auto bus = connectToSessionBus(failure);
     if (!bus) {
-        failure = std::string("cannot reach the session bus: ") + error->message;
         return nullptr;
     }
     // One name for every run: the file of a run that crashed is replaced, not left beside.
@@ -162,7 +132,7 @@ bool KWinScript::run(std::string& failure) {
         return false;
     }
     std::string error;
-    if (!callKWin(bus_.get(), *path, scriptInterface, "run", nullptr, "()", error)) {
+    if (!callKWin(bus_.get(), *path, scriptInterface, "run", nullptr, "()", &error)) {
         failure = "KWin did not run its script: " + error;
         return false;
     }

@@ -4,8 +4,8 @@
 
 #include "app/Frontmost.hpp"
 #include "platform/linux/FocusReportEndpoint.hpp"
-#include "platform/linux/GLibHandles.hpp"
 #include "platform/linux/GLibMainLoop.hpp"
+#include "platform/linux/SessionBus.hpp"
 #include "platform/linux/WorkspaceFactory.hpp"
 
 namespace dorvane {
@@ -21,18 +21,16 @@ bool companionHoldsReportName(const WorkspaceEnvironment& environment) {
     if (!reportedBackendPossible) {
         return false;
     }
-    GObjectPtr<GDBusConnection> bus(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr));
+    std::string ignored;
+    const auto bus = connectToSessionBus(ignored);
     if (!bus) {
         return false;
     }
-    GVariant* reply = g_dbus_connection_call_sync(
-        bus.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-        "NameHasOwner", g_variant_new("(s)", FocusReportEndpoint::busName), G_VARIANT_TYPE("(b)"),
-        G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
+    const auto reply = callBus(bus.get(), "NameHasOwner",
+                               g_variant_new("(s)", FocusReportEndpoint::busName), "(b)");
     gboolean owned = FALSE;
-    if (reply != nullptr) {
-        g_variant_get(reply, "(b)", &owned);
-        g_variant_unref(reply);
+    if (reply) {
+        g_variant_get(reply.get(), "(b)", &owned);
     }
     return owned != FALSE;
 }

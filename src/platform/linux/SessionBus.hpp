@@ -1,0 +1,26 @@
+#pragma once
+
+#include <gio/gio.h>
+
+#include <string>
+
+#include "platform/linux/GLibHandles.hpp"
+
+namespace dorvane {
+
+// The session bus this process shares with GIO; none, with `failure` saying why as a clause for a
+// one-line message.
+GObjectPtr<GDBusConnection> connectToSessionBus(std::string& failure);
+
+// One method call, answered within a few seconds or given up, and never starting the service: a
+// desktop service that is gone or hangs must neither hang the companion nor be started again by
+// it. The reply, or none with `error` (when given) set to why.
+GVariantPtr callMethod(GDBusConnection* bus, const char* service, const char* path,
+                       const char* interface, const char* method, GVariant* parameters,
+                       const char* replyType, std::string* error = nullptr);
+
+// The same, to the bus itself (org.freedesktop.DBus).
+GVariantPtr callBus(GDBusConnection* bus, const char* method, GVariant* parameters,
+                    const char* replyType, std::string* error = nullptr);
+
+}  // namespace dorvane
