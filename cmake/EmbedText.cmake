@@ -1,14 +1,12 @@
-# Writes a C++ source that defines `const char* const NAME`, in namespace dorvane, as the text of
-# INPUT, for data the binary carries rather than installs:
+# Writes a C++ source that defines `const std::string_view NAME`, in namespace dorvane, as the
+# bytes of INPUT, for data the binary carries rather than installs:
 #   cmake -DINPUT=... -DOUTPUT=... -DNAME=... -P EmbedText.cmake
-file(READ "${INPUT}" text)
-string(FIND "${text}" ")embedded\"" clash)
-if(NOT clash EQUAL -1)
-    message(FATAL_ERROR "${INPUT} contains the raw string's closing delimiter")
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/CxxLiteral.cmake)
+cxx_literal(${INPUT} literal)
 file(WRITE "${OUTPUT}"
      "// Generated from ${INPUT}.\n"
+     "#include <string_view>\n\n"
      "namespace dorvane {\n"
-     "extern const char* const ${NAME};\n"
-     "const char* const ${NAME} = R\"embedded(${text})embedded\";\n"
+     "extern const std::string_view ${NAME};\n"
+     "const std::string_view ${NAME} =\n        ${literal};\n"
      "}  // namespace dorvane\n")

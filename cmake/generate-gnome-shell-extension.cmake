@@ -6,16 +6,7 @@
 #   -DVARIANTS="legacy:43:44;modules:45:50"   name, oldest and newest GNOME Shell major
 cmake_minimum_required(VERSION 3.25)
 
-# A C++ string literal of any bytes, 32 to a line: hex escapes cannot be cut short by the text.
-function(cxx_literal file out)
-    file(READ ${file} hex HEX)
-    string(LENGTH "${hex}" digits)
-    math(EXPR size "${digits} / 2")
-    string(REGEX REPLACE "(..)" "\\\\x\\1" escaped "${hex}")
-    string(REGEX REPLACE "(................................................................................................................................)"
-           "\\1\"\n        \"" escaped "${escaped}")
-    set(${out} "std::string_view(\"${escaped}\", ${size})" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/CxxLiteral.cmake)
 
 file(READ ${SOURCE_DIR}/focus-reporter.js FOCUS_REPORTER)
 set(tables "")

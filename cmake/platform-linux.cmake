@@ -54,6 +54,7 @@ add_custom_command(
     COMMAND ${CMAKE_COMMAND} -DINPUT=${DORVANE_KWIN_SCRIPT} -DOUTPUT=${DORVANE_KWIN_SCRIPT_CODE}
             -DNAME=kwinFocusScript -P ${PROJECT_SOURCE_DIR}/cmake/EmbedText.cmake
     DEPENDS ${DORVANE_KWIN_SCRIPT} ${PROJECT_SOURCE_DIR}/cmake/EmbedText.cmake
+            ${PROJECT_SOURCE_DIR}/cmake/CxxLiteral.cmake
     COMMENT "Embedding KWin's focus script"
     VERBATIM)
 
@@ -77,6 +78,7 @@ add_custom_command(
             "-DVARIANTS=${DORVANE_GNOME_EXTENSION_VARIANTS}"
             -P ${PROJECT_SOURCE_DIR}/cmake/generate-gnome-shell-extension.cmake
     DEPENDS ${PROJECT_SOURCE_DIR}/cmake/generate-gnome-shell-extension.cmake
+            ${PROJECT_SOURCE_DIR}/cmake/CxxLiteral.cmake
             ${DORVANE_GNOME_EXTENSION_SOURCE}/focus-reporter.js
             ${DORVANE_GNOME_EXTENSION_SOURCE}/extension-legacy.js.in
             ${DORVANE_GNOME_EXTENSION_SOURCE}/extension-modules.js.in

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <optional>
+#include <string_view>
 #include <utility>
 
 #include "platform/linux/SessionBus.hpp"
@@ -12,7 +13,7 @@ namespace dorvane {
 
 // The script's text, from data/kwin/dorvane-focus.js: carried in the binary, so that the
 // companion needs no data file to find.
-extern const char* const kwinFocusScript;
+extern const std::string_view kwinFocusScript;
 
 namespace {
 
@@ -71,7 +72,8 @@ std::optional<std::string> scriptObject(GDBusConnection* bus, int id) {
 // runtime folder is the user's alone, and the file is readable by no one else.
 bool writeScript(const std::filesystem::path& file, std::string& failure) {
     GError* raw = nullptr;
-    const bool written = g_file_set_contents_full(file.c_str(), kwinFocusScript, -1,
+    const bool written = g_file_set_contents_full(file.c_str(), kwinFocusScript.data(),
+                                                  static_cast<gssize>(kwinFocusScript.size()),
                                                   G_FILE_SET_CONTENTS_CONSISTENT, 0600, &raw);
     GErrorPtr error(raw);
     if (!written) {
