@@ -1,20 +1,41 @@
 #include "support/DBusSession.hpp"
 
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
 #include <filesystem>
 #include <stdexcept>
 
 #include "support/Eventually.hpp"
 
 namespace dorvane::test {
+namespace {
 
 using namespace std::chrono_literals;
+
+// The daemon creates its socket a moment before it listens on it; only a connection that goes
+// through shows that clients can connect.
+bool accepts(const std::filesystem::path& socketPath) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, socketPath.c_str(), sizeof(address.sun_path) - 1);
+    const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const bool connected =
+        ::connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
+    ::close(probe);
+    return connected;
+}
+
+}  // namespace
 
 DBusSession::DBusSession() {
     const auto socket = folder_ / "bus";
     address_ = "unix:path=" + socket.string();
     daemon_ = std::make_unique<ChildProcess>(std::vector<std::string>{
         "dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=" + address_});
-    if (!eventually([&] { return std::filesystem::exists(socket); }, 10s)) {
+    if (!eventually([&] { return accepts(socket); }, 10s)) {
         throw std::runtime_error("dbus-daemon did not start");
     }
 }
