@@ -3,7 +3,6 @@
 #include <stdexcept>
 
 #include "support/Eventually.hpp"
-#include "support/Pty.hpp"
 
 namespace dorvane::test {
 namespace {
@@ -13,8 +12,7 @@ constexpr double active = 1;
 
 }  // namespace
 
-GnomeShellSession::GnomeShellSession(Extension extension)
-    : pad_(testbed.masterFd(testbed.plugInPad())) {
+GnomeShellSession::GnomeShellSession(Extension extension) {
     home_.addDesktopEntry(chrome, "Name=Google Chrome\n");
     home_.addDesktopEntry("com.slack.Slack", "Name=Slack\nStartupWMClass=slack\n");
     if (extension == Extension::installed) {
@@ -37,15 +35,7 @@ GnomeShellSession::GnomeShellSession(Extension extension)
 
 void GnomeShellSession::launch(const std::string& binary, const std::string& frontmost) {
     desktop_->activate(frontmost);
-    cookTerminal(pad_);
-    companion_ =
-        std::make_unique<ChildProcess>(std::vector<std::string>{"sh", "-c", "exec \"$@\" 2>\"$0\"",
-                                                                errors_.path() / "stderr", binary},
-                                       environment());
-}
-
-std::string GnomeShellSession::companionErrors() const {
-    return readFile(errors_ / "stderr");
+    start(binary);
 }
 
 // GNOME Shell and the companion read the same settings: a file, rather than dconf, whose
@@ -56,17 +46,11 @@ std::map<std::string, std::string> GnomeShellSession::homeEnvironment() const {
     return environment;
 }
 
-std::map<std::string, std::string> GnomeShellSession::environment() const {
-    auto environment = testbed.childEnvironment();
-    environment.merge(desktop_->environment());
+std::map<std::string, std::string> GnomeShellSession::desktopEnvironment() const {
+    auto environment = desktop_->environment();
     environment.merge(bus.environment());
     environment.merge(homeEnvironment());
     return environment;
-}
-
-std::string GnomeShellSession::padReceives(const std::string& expected,
-                                           std::chrono::milliseconds timeout) {
-    return readFromMaster(pad_, expected.size(), timeout, OnHangUp::keepWaiting);
 }
 
 }  // namespace dorvane::test

@@ -5,12 +5,10 @@
 #include <memory>
 #include <string>
 
-#include "support/CompanionHome.hpp"
 #include "support/DBusSession.hpp"
 #include "support/GnomeShellDesktop.hpp"
 #include "support/NotificationServer.hpp"
-#include "support/PadTestbed.hpp"
-#include "support/Process.hpp"
+#include "support/PadCompanionSession.hpp"
 
 namespace dorvane::test {
 
@@ -18,7 +16,7 @@ namespace dorvane::test {
 // and a home of its own, into which `dorvane gnome-extension install` put the extension before
 // the shell started, unless the session is made without it. Windows of three applications are
 // open, by app ID.
-class GnomeShellSession {
+class GnomeShellSession : public PadCompanionSession {
 public:
     // google-chrome.desktop, "Google Chrome".
     static constexpr const char* chrome = "google-chrome";
@@ -35,36 +33,17 @@ public:
     DBusSession bus;
     // Owns the notification server's name before the shell could take it for its own.
     RecordingNotificationServer notifications{bus.address()};
-    PadTestbed testbed;
 
     GnomeShellDesktop& desktop() { return *desktop_; }
 
-    // Starts `binary` with `frontmost` focused; the pad's terminal is cooked first, so that a
-    // companion that forgets raw mode shows it on the wire.
+    // Starts `binary` with `frontmost` focused.
     void launch(const std::string& binary, const std::string& frontmost);
-    ChildProcess& companion() { return *companion_; }
-
-    // What the companion wrote on stderr so far.
-    std::string companionErrors() const;
-
-    // What a process needs to see this desktop and this home as the companion does.
-    std::map<std::string, std::string> environment() const;
-
-    // The master side of the pad's port.
-    int pad() const { return pad_; }
-
-    // What the pad receives within `timeout`, at most as many bytes as `expected` has.
-    std::string padReceives(const std::string& expected,
-                            std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
 private:
     std::map<std::string, std::string> homeEnvironment() const;
+    std::map<std::string, std::string> desktopEnvironment() const override;
 
-    CompanionHome home_;
-    TempDir errors_;
-    int pad_;
     std::unique_ptr<GnomeShellDesktop> desktop_;
-    std::unique_ptr<ChildProcess> companion_;
 };
 
 }  // namespace dorvane::test

@@ -1,10 +1,8 @@
 #include "support/SwaySession.hpp"
 
-#include "support/Pty.hpp"
-
 namespace dorvane::test {
 
-SwaySession::SwaySession() : pad_(testbed.masterFd(testbed.plugInPad())) {
+SwaySession::SwaySession() {
     home_.addDesktopEntry(chrome, "Name=Google Chrome\n");
     home_.addDesktopEntry(slack, "Name=Slack\n");
     home_.addDesktopEntry("cursor", "Name=Cursor\nMimeType=x-scheme-handler/cursor;\n");
@@ -18,28 +16,13 @@ SwaySession::SwaySession() : pad_(testbed.masterFd(testbed.plugInPad())) {
 
 void SwaySession::launch(const std::string& binary, const std::string& frontmost) {
     desktop.focus(frontmost);
-    cookTerminal(pad_);
-    companion_ =
-        std::make_unique<ChildProcess>(std::vector<std::string>{"sh", "-c", "exec \"$@\" 2>\"$0\"",
-                                                                errors_.path() / "stderr", binary},
-                                       environment());
+    start(binary);
 }
 
-std::string SwaySession::companionErrors() const {
-    return readFile(errors_ / "stderr");
-}
-
-std::map<std::string, std::string> SwaySession::environment() const {
-    auto environment = testbed.childEnvironment();
-    environment.merge(desktop.environment());
+std::map<std::string, std::string> SwaySession::desktopEnvironment() const {
+    auto environment = desktop.environment();
     environment.merge(bus.environment());
-    environment.merge(home_.environment());
     return environment;
-}
-
-std::string SwaySession::padReceives(const std::string& expected,
-                                     std::chrono::milliseconds timeout) {
-    return readFromMaster(pad_, expected.size(), timeout, OnHangUp::keepWaiting);
 }
 
 }  // namespace dorvane::test
