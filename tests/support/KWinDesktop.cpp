@@ -21,11 +21,6 @@ constexpr const char* testScriptName = "dorvane-test";
 // Debian's interpreter, which has the GTK bindings; one earlier on PATH may not.
 constexpr const char* python = "/usr/bin/python3";
 
-struct VariantUnref {
-    void operator()(GVariant* variant) const { g_variant_unref(variant); }
-};
-using Variant = std::unique_ptr<GVariant, VariantUnref>;
-
 Variant call(GDBusConnection* connection, const std::string& path, const char* interface,
              const char* method, GVariant* parameters, const char* replyType) {
     GError* error = nullptr;

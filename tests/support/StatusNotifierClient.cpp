@@ -13,11 +13,6 @@ constexpr const char* watcherPath = "/StatusNotifierWatcher";
 constexpr const char* itemInterface = "org.kde.StatusNotifierItem";
 constexpr const char* menuInterface = "com.canonical.dbusmenu";
 
-struct VariantUnref {
-    void operator()(GVariant* variant) const { g_variant_unref(variant); }
-};
-using Variant = std::unique_ptr<GVariant, VariantUnref>;
-
 std::string text(GVariant* dictionary, const char* key, const char* fallback) {
     const char* value = nullptr;
     return g_variant_lookup(dictionary, key, "&s", &value) ? value : fallback;
