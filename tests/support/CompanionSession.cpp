@@ -46,11 +46,22 @@ void CompanionSession::startXEmbedTray() {
     }
 }
 
+namespace {
+
+// A window caught while the tray reparents it can leave a query waiting on the server for good;
+// bounded, the query fails and the caller's next try finds the window settled.
+std::vector<std::string> boundedXQuery(std::vector<std::string> argv) {
+    argv.insert(argv.begin(), {"timeout", "5"});
+    return argv;
+}
+
+}  // namespace
+
 // An XEmbed client window of the companion's that the tray has reparented away from the root.
 std::optional<XDesktop::WindowId> CompanionSession::dockedTrayIcon(
     std::chrono::milliseconds timeout) {
-    const auto run = [this](const std::vector<std::string>& argv) {
-        return runCommand(argv, desktop.environment()).out;
+    const auto run = [this](std::vector<std::string> argv) {
+        return runCommand(boundedXQuery(std::move(argv)), desktop.environment()).out;
     };
     const auto isDocked = [&run](const std::string& window) {
         const bool embeds =
@@ -78,9 +89,9 @@ std::optional<XDesktop::WindowId> CompanionSession::dockedTrayIcon(
 }
 
 int CompanionSession::coloursShownBy(XDesktop::WindowId window) const {
-    const auto shown =
-        runCommand({"import", "-window", std::to_string(window), "-format", "%k", "info:"},
-                   desktop.environment());
+    const auto shown = runCommand(
+        boundedXQuery({"import", "-window", std::to_string(window), "-format", "%k", "info:"}),
+        desktop.environment());
     return shown.exitCode == 0 ? std::stoi(shown.out) : 0;
 }
 
