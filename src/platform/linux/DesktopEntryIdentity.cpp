@@ -13,13 +13,6 @@ using DesktopEntryPtr = GObjectPtr<GDesktopAppInfo>;
 
 constexpr std::string_view desktopSuffix = ".desktop";
 
-std::string withoutDesktopSuffix(std::string_view desktopId) {
-    if (desktopId.ends_with(desktopSuffix)) {
-        desktopId.remove_suffix(desktopSuffix.size());
-    }
-    return std::string(desktopId);
-}
-
 // Backends may hand over an empty text for a fact they lack; it names nothing.
 const std::string* given(const std::optional<std::string>& fact) {
     return fact && !fact->empty() ? &*fact : nullptr;
@@ -164,6 +157,13 @@ RunningApplication identifyApplication(const WindowFacts& facts) {
         return {*name, *name};
     }
     return {};
+}
+
+std::string withoutDesktopSuffix(std::string_view desktopId) {
+    if (desktopId.ends_with(desktopSuffix)) {
+        desktopId.remove_suffix(desktopSuffix.size());
+    }
+    return std::string(desktopId);
 }
 
 std::optional<std::string> flatpakAppIdFromInfoFile(const std::string& path) {

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "rules/RunningApplication.hpp"
 
@@ -28,6 +29,9 @@ struct WindowFacts {
 // Reads desktop entries through GIO, uncached (IdentityResolver caches): set XDG_DATA_HOME and
 // XDG_DATA_DIRS before the first call in the process.
 RunningApplication identifyApplication(const WindowFacts& facts);
+
+// A desktop-file ID ("slack.desktop") as the entry's ID that WindowFacts and rules use ("slack").
+std::string withoutDesktopSuffix(std::string_view desktopId);
 
 // The application ID in a Flatpak sandbox's info file (a key file, [Application] name=ID); none
 // when the file is missing, unreadable or lacks the key.

@@ -40,7 +40,7 @@ ActiveWindowReport reportOf(GVariant* parameters) {
 
 std::unique_ptr<FocusReportEndpoint> FocusReportEndpoint::open(const std::string& trustedName,
                                                                ReportHandler onReport,
-                                                               LossHandler onLost,
+                                                               WorkspaceLossHandler onLost,
                                                                std::string& failure) {
     auto bus = connectToSessionBus(failure);
     if (!bus) {
@@ -58,7 +58,7 @@ std::unique_ptr<FocusReportEndpoint> FocusReportEndpoint::open(const std::string
 }
 
 FocusReportEndpoint::FocusReportEndpoint(GObjectPtr<GDBusConnection> bus, std::string trustedName,
-                                         ReportHandler onReport, LossHandler onLost)
+                                         ReportHandler onReport, WorkspaceLossHandler onLost)
     : bus_(std::move(bus)),
       trustedName_(std::move(trustedName)),
       onReport_(std::move(onReport)),

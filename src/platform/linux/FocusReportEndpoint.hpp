@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/linux/GLibHandles.hpp"
+#include "platform/linux/WorkspaceBackend.hpp"
 
 namespace dorvane {
 
@@ -27,13 +28,13 @@ public:
     static constexpr const char* interfaceName = "app.dorvane.Companion1";
 
     using ReportHandler = std::function<void(const ActiveWindowReport&)>;
-    using LossHandler = std::function<void(const std::string& reason)>;
 
     // Exports the object and takes the name before returning, so that a report sent as soon as
     // this returns arrives. None, with `failure` set, when `trustedName` has no owner or the
     // companion's name is already taken.
     static std::unique_ptr<FocusReportEndpoint> open(const std::string& trustedName,
-                                                     ReportHandler onReport, LossHandler onLost,
+                                                     ReportHandler onReport,
+                                                     WorkspaceLossHandler onLost,
                                                      std::string& failure);
 
     ~FocusReportEndpoint();
@@ -42,7 +43,7 @@ public:
 
 private:
     FocusReportEndpoint(GObjectPtr<GDBusConnection> bus, std::string trustedName,
-                        ReportHandler onReport, LossHandler onLost);
+                        ReportHandler onReport, WorkspaceLossHandler onLost);
 
     bool exportObject(std::string& failure);
     bool takeName(std::string& failure);
@@ -58,7 +59,7 @@ private:
     std::string trustedName_;
     std::string trustedOwner_;  // the unique name that owns trustedName_ now
     ReportHandler onReport_;
-    LossHandler onLost_;
+    WorkspaceLossHandler onLost_;
     guint registration_ = 0;
     guint ownerSubscription_ = 0;
     bool ownsName_ = false;

@@ -46,7 +46,7 @@ Notification extensionMissing() {
 
 }  // namespace
 
-BackendStart GnomeShellWorkspace::open(LossHandler onLost) {
+BackendStart GnomeShellWorkspace::open(WorkspaceLossHandler onLost) {
     std::string failure;
     auto workspace = ReportedWorkspace::open(shellName, std::move(onLost), failure);
     if (!workspace) {

@@ -11,12 +11,10 @@ namespace dorvane {
 // Dorvane extension.
 class GnomeShellWorkspace {
 public:
-    using LossHandler = std::function<void(const std::string& reason)>;
-
     // Starts when org.gnome.Shell is on the session bus; `onLost` hears, on the main loop, that it
     // left. When GNOME Shell says the extension is not active, the workspace still starts (it
     // sees nothing in front until the extension runs), with a notice of how to install it.
-    static BackendStart open(LossHandler onLost);
+    static BackendStart open(WorkspaceLossHandler onLost);
 };
 
 }  // namespace dorvane

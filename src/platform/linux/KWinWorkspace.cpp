@@ -15,7 +15,7 @@ constexpr std::chrono::seconds firstReportTimeout{2};
 
 }  // namespace
 
-BackendStart KWinWorkspace::open(LossHandler onLost) {
+BackendStart KWinWorkspace::open(WorkspaceLossHandler onLost) {
     std::string failure;
     auto reports = ReportedWorkspace::open("org.kde.KWin", std::move(onLost), failure);
     if (!reports) {

@@ -17,12 +17,10 @@ class ReportedWorkspace;
 // through a script that the companion loads into it for as long as this lives.
 class KWinWorkspace final : public Workspace {
 public:
-    using LossHandler = std::function<void(const std::string& reason)>;
-
     // Starts when org.kde.KWin is on the session bus and runs the script, and returns once KWin
     // has first reported (or after a short while); `onLost` hears, on the main loop, that KWin
     // left.
-    static BackendStart open(LossHandler onLost);
+    static BackendStart open(WorkspaceLossHandler onLost);
 
     ~KWinWorkspace() override;
     KWinWorkspace(const KWinWorkspace&) = delete;

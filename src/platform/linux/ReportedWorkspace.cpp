@@ -16,12 +16,8 @@ std::optional<std::string> unlessEmpty(std::string_view text) {
 
 // The compositor's match comes first; the window's class finds the entry when it matched none.
 WindowFacts factsOf(const ActiveWindowReport& report) {
-    std::string_view desktopId = report.desktopId;
-    if (desktopId.ends_with(".desktop")) {
-        desktopId.remove_suffix(std::string_view(".desktop").size());
-    }
     WindowFacts facts;
-    facts.appId = unlessEmpty(desktopId);
+    facts.appId = unlessEmpty(withoutDesktopSuffix(report.desktopId));
     facts.wmClassClass = unlessEmpty(report.windowClass);
     facts.title = unlessEmpty(report.title);
     return facts;
@@ -30,7 +26,7 @@ WindowFacts factsOf(const ActiveWindowReport& report) {
 }  // namespace
 
 std::unique_ptr<ReportedWorkspace> ReportedWorkspace::open(const std::string& compositorName,
-                                                           LossHandler onLost,
+                                                           WorkspaceLossHandler onLost,
                                                            std::string& failure) {
     // A compositor that reports over the bus is one this session's display leads to. Without a
     // display there is no such session, and the bus is not even asked: GIO would try to start one.
@@ -48,7 +44,7 @@ std::unique_ptr<ReportedWorkspace> ReportedWorkspace::open(const std::string& co
     return workspace;
 }
 
-ReportedWorkspace::ReportedWorkspace(LossHandler onLost) : onLost_(std::move(onLost)) {}
+ReportedWorkspace::ReportedWorkspace(WorkspaceLossHandler onLost) : onLost_(std::move(onLost)) {}
 
 ReportedWorkspace::~ReportedWorkspace() = default;
 

@@ -9,6 +9,7 @@
 #include "app/Workspace.hpp"
 #include "platform/linux/GLibHandles.hpp"
 #include "platform/linux/IdentityResolver.hpp"
+#include "platform/linux/WorkspaceBackend.hpp"
 
 namespace dorvane {
 
@@ -30,14 +31,13 @@ class FocusReportEndpoint;
 // entries like every other backend's windows.
 class ReportedWorkspace final : public Workspace {
 public:
-    // Called once, on the main loop, when the compositor leaves the session bus.
-    using LossHandler = std::function<void(const std::string& reason)>;
-
     // Starts taking reports from the current owner of `compositorName` ("org.kde.KWin") on the
     // session bus. None when that name has no owner or the companion's name is taken; `failure`
-    // then says why, as a clause for a one-line message.
+    // then says why, as a clause for a one-line message. `onLost` hears that the compositor left
+    // the session bus.
     static std::unique_ptr<ReportedWorkspace> open(const std::string& compositorName,
-                                                   LossHandler onLost, std::string& failure);
+                                                   WorkspaceLossHandler onLost,
+                                                   std::string& failure);
 
     ~ReportedWorkspace() override;
     ReportedWorkspace(const ReportedWorkspace&) = delete;
@@ -62,12 +62,12 @@ public:
     bool awaitFirstReport(std::chrono::milliseconds timeout);
 
 private:
-    explicit ReportedWorkspace(LossHandler onLost);
+    explicit ReportedWorkspace(WorkspaceLossHandler onLost);
 
     void lose(const std::string& reason);
 
     ActivationHandler handler_;
-    LossHandler onLost_;
+    WorkspaceLossHandler onLost_;
     bool reported_ = false;
     bool awaiting_ = false;
     std::string heldLossReason_;

@@ -204,7 +204,7 @@ const zwlr_foreign_toplevel_handle_v1_listener WlrWorkspace::toplevelListener = 
     .parent = [](void*, zwlr_foreign_toplevel_handle_v1*, zwlr_foreign_toplevel_handle_v1*) {},
 };
 
-BackendStart WlrWorkspace::open(LossHandler onLost) {
+BackendStart WlrWorkspace::open(WorkspaceLossHandler onLost) {
     std::unique_ptr<WlrWorkspace> workspace(new WlrWorkspace(std::move(onLost)));
     if (auto failure = workspace->connect(); !failure.empty()) {
         return {nullptr, std::move(failure)};
@@ -213,7 +213,7 @@ BackendStart WlrWorkspace::open(LossHandler onLost) {
     return {std::move(workspace), {}};
 }
 
-WlrWorkspace::WlrWorkspace(LossHandler onLost) : onLost_(std::move(onLost)) {}
+WlrWorkspace::WlrWorkspace(WorkspaceLossHandler onLost) : onLost_(std::move(onLost)) {}
 
 WlrWorkspace::~WlrWorkspace() = default;
 

@@ -20,12 +20,8 @@ namespace dorvane {
 // default GLib main context, so handlers run on the thread iterating it.
 class WlrWorkspace final : public Workspace {
 public:
-    // Called once, on the main loop, when the compositor is gone or stops listing toplevels;
-    // `reason` fits in a one-line message. Nothing is delivered afterwards.
-    using LossHandler = std::function<void(const std::string& reason)>;
-
     // Connects to the compositor that WAYLAND_DISPLAY names and reads the toplevels open now.
-    static BackendStart open(LossHandler onLost);
+    static BackendStart open(WorkspaceLossHandler onLost);
 
     ~WlrWorkspace() override;
     WlrWorkspace(const WlrWorkspace&) = delete;
@@ -43,7 +39,7 @@ private:
     struct EventSource;
     struct Toplevel;
 
-    explicit WlrWorkspace(LossHandler onLost);
+    explicit WlrWorkspace(WorkspaceLossHandler onLost);
 
     std::string connect();
     void bindManager(wl_registry* registry, uint32_t name, uint32_t version);
@@ -59,7 +55,7 @@ private:
     static const zwlr_foreign_toplevel_manager_v1_listener managerListener;
     static const zwlr_foreign_toplevel_handle_v1_listener toplevelListener;
 
-    LossHandler onLost_;
+    WorkspaceLossHandler onLost_;
     ActivationHandler handler_;
     IdentityResolver resolver_;
     std::string failure_;

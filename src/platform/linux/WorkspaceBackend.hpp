@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,6 +20,10 @@ struct BackendStart {
     // nothing to say is still written {workspace, failure}.
     std::optional<Notification> notice = std::nullopt;
 };
+
+// Called once, on the main loop, when the desktop a backend follows is gone; `reason` fits in a
+// one-line message. Nothing is delivered afterwards.
+using WorkspaceLossHandler = std::function<void(const std::string& reason)>;
 
 // Said alike whichever connection to the compositor notices first: the backend's own or GTK's.
 inline constexpr const char* waylandCompositorLost =

@@ -109,8 +109,7 @@ ChosenWorkspace chooseWorkspace(const WorkspaceEnvironment& environment,
     return {};
 }
 
-ChosenWorkspace openWorkspace(std::ostream& err,
-                              std::function<void(const std::string& reason)> onLost) {
+ChosenWorkspace openWorkspace(std::ostream& err, WorkspaceLossHandler onLost) {
     const auto environment = WorkspaceEnvironment::ofProcess();
     const BackendStarters starters{
         [&] { return WlrWorkspace::open(onLost); },

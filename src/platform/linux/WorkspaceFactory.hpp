@@ -49,7 +49,6 @@ ChosenWorkspace chooseWorkspace(const WorkspaceEnvironment& environment,
 
 // The same over this process's environment and the real backends. A lost compositor is
 // reported to `onLost`, on the main loop.
-ChosenWorkspace openWorkspace(std::ostream& err,
-                              std::function<void(const std::string& reason)> onLost);
+ChosenWorkspace openWorkspace(std::ostream& err, WorkspaceLossHandler onLost);
 
 }  // namespace dorvane
