@@ -33,18 +33,20 @@ TEST_F(RulesWatchTest, ASavedRuleSwitchesThePadAndABrokenSaveIsNotifiedOnce) {
     saveByRename("chrome: Slack\n");
     EXPECT_EQ(padReceives("LAYER chrome\n"), "LAYER chrome\n");
 
-    writeFile(session.rulesFile(), "# mine\nfigma: Slack\n");  // in place
+    // In place, and with what a server reading markup would take for a tag.
+    writeFile(session.rulesFile(), "# mine\n<figma>: Slack\n");
     ASSERT_TRUE(eventually([&] { return !notifications.received().empty(); }, 5s));
     const ReceivedNotification shown = notifications.received().front();
     EXPECT_EQ(shown.appName, "Dorvane");
     EXPECT_EQ(shown.summary, "The app rules file has a mistake");
     EXPECT_EQ(shown.body,
-              "apps.txt, line 2: Unknown profile slot: figma. The previous rules stay in force.");
+              "apps.txt, line 2: Unknown profile slot: &lt;figma&gt;. The previous rules stay in "
+              "force.");
     ASSERT_TRUE(shown.appIcon.starts_with("file:///")) << shown.appIcon;
     EXPECT_TRUE(std::filesystem::exists(shown.appIcon.substr(7))) << shown.appIcon;
 
     // Every tick reads the broken file again, and a save of the same text comes on top.
-    saveByRename("# mine\nfigma: Slack\n");
+    saveByRename("# mine\n<figma>: Slack\n");
     EXPECT_FALSE(eventually([&] { return notifications.received().size() > 1; }, 1500ms));
     saveByRename("slack: Slack\n");
     EXPECT_EQ(padReceives("LAYER slack\n"), "LAYER slack\n");

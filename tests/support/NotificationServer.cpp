@@ -102,7 +102,7 @@ void RecordingNotificationServer::methodCall(GDBusConnection*, const gchar*, con
         const auto id = static_cast<guint32>(server.received_.size());
         g_dbus_method_invocation_return_value(invocation, g_variant_new("(u)", id));
     } else if (method == "GetCapabilities") {
-        const gchar* capabilities[] = {"body", nullptr};
+        const gchar* capabilities[] = {"body", "body-markup", nullptr};
         g_dbus_method_invocation_return_value(invocation, g_variant_new("(^as)", capabilities));
     } else if (method == "GetServerInformation") {
         g_dbus_method_invocation_return_value(

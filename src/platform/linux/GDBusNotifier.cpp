@@ -29,6 +29,14 @@ std::string iconURI(const std::filesystem::path& file) {
     return uri ? uri.get() : "";
 }
 
+bool offersBodyMarkup(GVariant* capabilitiesReply) {
+    const gchar** names = nullptr;
+    g_variant_get(capabilitiesReply, "(^a&s)", &names);
+    const bool offered = g_strv_contains(names, "body-markup");
+    g_free(names);
+    return offered;
+}
+
 }  // namespace
 
 GDBusNotifier::GDBusNotifier() : cancellable_(g_cancellable_new()) {}
@@ -42,13 +50,18 @@ GDBusNotifier::~GDBusNotifier() {
 }
 
 void GDBusNotifier::notify(const Notification& notification) {
-    if (bus_) {
+    if (serverKnown_) {
         send(notification);
         return;
     }
-    waitingForBus_ = notification;
-    if (!connecting_) {
-        connecting_ = true;
+    waitingForServer_ = notification;
+    if (connecting_) {
+        return;
+    }
+    connecting_ = true;
+    if (bus_) {
+        askCapabilities();
+    } else {
         g_bus_get(G_BUS_TYPE_SESSION, cancellable_.get(), busReady, this);
     }
 }
@@ -61,14 +74,41 @@ void GDBusNotifier::busReady(GObject*, GAsyncResult* result, gpointer self) {
         return;
     }
     auto* notifier = static_cast<GDBusNotifier*>(self);
-    notifier->connecting_ = false;
     if (bus == nullptr) {
+        notifier->connecting_ = false;
         notifier->reportFailure(error);
         g_error_free(error);
         return;
     }
     notifier->bus_.reset(bus);
-    if (auto waiting = std::exchange(notifier->waitingForBus_, std::nullopt)) {
+    notifier->askCapabilities();
+}
+
+// Asked once the server answers; until then a server that is not there is asked again by the
+// next notification.
+void GDBusNotifier::askCapabilities() {
+    g_dbus_connection_call(bus_.get(), serverName, serverPath, serverName, "GetCapabilities",
+                           nullptr, G_VARIANT_TYPE("(as)"), G_DBUS_CALL_FLAGS_NONE, -1,
+                           cancellable_.get(), capabilitiesKnown, this);
+}
+
+void GDBusNotifier::capabilitiesKnown(GObject* source, GAsyncResult* result, gpointer self) {
+    GError* error = nullptr;
+    GVariantPtr reply(g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &error));
+    if (cancelled(error)) {
+        g_error_free(error);
+        return;
+    }
+    auto* notifier = static_cast<GDBusNotifier*>(self);
+    notifier->connecting_ = false;
+    if (!reply) {
+        notifier->reportFailure(error);
+        g_error_free(error);
+        return;
+    }
+    notifier->bodyMarkup_ = offersBodyMarkup(reply.get());
+    notifier->serverKnown_ = true;
+    if (auto waiting = std::exchange(notifier->waitingForServer_, std::nullopt)) {
         notifier->send(*waiting);
     }
 }
@@ -77,9 +117,11 @@ void GDBusNotifier::send(const Notification& notification) {
     GVariantBuilder hints;
     g_variant_builder_init(&hints, G_VARIANT_TYPE_VARDICT);
     g_variant_builder_add(&hints, "{sv}", "desktop-entry", g_variant_new_string(desktopEntry));
+    GCharPtr body(bodyMarkup_ ? g_markup_escape_text(notification.body.c_str(), -1)
+                              : g_strdup(notification.body.c_str()));
     GVariant* parameters =
         g_variant_new("(susss@asa{sv}i)", applicationName, shownId_, iconURI(iconFile()).c_str(),
-                      notification.summary.c_str(), notification.body.c_str(),
+                      notification.summary.c_str(), body.get(),
                       g_variant_new_array(G_VARIANT_TYPE_STRING, nullptr, 0), &hints, -1);
     g_dbus_connection_call(bus_.get(), serverName, serverPath, serverName, "Notify", parameters,
                            G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE, -1, cancellable_.get(),

@@ -13,7 +13,9 @@ namespace dorvane {
 // Desktop notifications through org.freedesktop.Notifications on the session bus. Everything is
 // asynchronous, on the default main context: the companion never waits for the bus or the
 // notification server. Without either, the first failure is one line on stderr and the rest is
-// silence. A newer notification replaces the one shown before, which it makes stale.
+// silence. A newer notification replaces the one shown before, which it makes stale. Texts are
+// plain: where the server reads markup in bodies, they are escaped so that nothing in them (a
+// rules file's own words, say) is taken for markup.
 class GDBusNotifier final : public Notifier {
 public:
     GDBusNotifier();
@@ -25,7 +27,9 @@ public:
 
 private:
     static void busReady(GObject* source, GAsyncResult* result, gpointer self);
+    static void capabilitiesKnown(GObject* source, GAsyncResult* result, gpointer self);
     static void shown(GObject* source, GAsyncResult* result, gpointer self);
+    void askCapabilities();
     void send(const Notification& notification);
     void reportFailure(const GError* error);
     const std::filesystem::path& iconFile();
@@ -33,7 +37,9 @@ private:
     GObjectPtr<GCancellable> cancellable_;
     GObjectPtr<GDBusConnection> bus_;
     bool connecting_ = false;
-    std::optional<Notification> waitingForBus_;
+    bool serverKnown_ = false;
+    bool bodyMarkup_ = false;
+    std::optional<Notification> waitingForServer_;
     std::optional<std::filesystem::path> iconFile_;  // drawn at the first notification
     guint32 shownId_ = 0;
     bool failureReported_ = false;
