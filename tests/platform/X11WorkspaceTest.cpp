@@ -124,7 +124,8 @@ protected:
         desktop_->activate(unlistedWindow_);
         client_ = std::make_unique<TestClient>(desktop_->display());
         setenv("DISPLAY", desktop_->display().c_str(), 1);
-        workspace_ = X11Workspace::open();
+        workspace_ =
+            X11Workspace::open([this](const std::string& reason) { losses_.push_back(reason); });
         ASSERT_NE(workspace_, nullptr);
         workspace_->observeActivations([this](std::optional<RunningApplication> application) {
             delivered_.push_back(std::move(application));
@@ -170,6 +171,7 @@ protected:
     XDesktop::WindowId unlistedWindow_ = 0;
     std::unique_ptr<X11Workspace> workspace_;
     std::vector<std::optional<RunningApplication>> delivered_;
+    std::vector<std::string> losses_;
 };
 
 TEST_F(X11WorkspaceTest, ActivationDeliversTheActivatedApplication) {
@@ -261,7 +263,7 @@ TEST_F(X11WorkspaceTest, SandboxIsFoundThroughTheClientsRealProcess) {
     EXPECT_TRUE(iterateUntilDelivering(sandboxed));
 }
 
-TEST_F(X11WorkspaceTest, LostDisplayStopsTheWatchQuietly) {
+TEST_F(X11WorkspaceTest, LostDisplayIsReportedOnceAndStopsTheWatch) {
     desktop_.reset();
     EXPECT_TRUE(eventually(
         [&] {
@@ -269,12 +271,13 @@ TEST_F(X11WorkspaceTest, LostDisplayStopsTheWatchQuietly) {
             return !g_main_context_pending(nullptr);
         },
         eventTimeout));
+    EXPECT_EQ(losses_, std::vector<std::string>{"lost the connection to the X server"});
     EXPECT_EQ(workspace_->frontmostApplication(), std::nullopt);
 }
 
 TEST(X11WorkspaceOpen, NoDisplayIsReported) {
     unsetenv("DISPLAY");
-    EXPECT_EQ(X11Workspace::open(), nullptr);
+    EXPECT_EQ(X11Workspace::open({}), nullptr);
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ std::optional<DisplayConnection> connectionOf(GdkDisplay* display) {
     }
     if (GDK_IS_X11_DISPLAY(display)) {
         return DisplayConnection{ConnectionNumber(gdk_x11_display_get_xdisplay(display)),
-                                 "lost the connection to the X server"};
+                                 x11ServerLost};
     }
     return std::nullopt;
 }

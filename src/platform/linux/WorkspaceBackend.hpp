@@ -25,8 +25,9 @@ struct BackendStart {
 // one-line message. Nothing is delivered afterwards.
 using WorkspaceLossHandler = std::function<void(const std::string& reason)>;
 
-// Said alike whichever connection to the compositor notices first: the backend's own or GTK's.
+// Said alike whichever connection to the display notices first: the backend's own or GTK's.
 inline constexpr const char* waylandCompositorLost =
     "lost the connection to the Wayland compositor";
+inline constexpr const char* x11ServerLost = "lost the connection to the X server";
 
 }  // namespace dorvane

@@ -116,7 +116,7 @@ ChosenWorkspace openWorkspace(std::ostream& err, WorkspaceLossHandler onLost) {
         [&] { return KWinWorkspace::open(onLost); },
         [&] { return GnomeShellWorkspace::open(onLost); },
         [&]() -> BackendStart {
-            if (auto workspace = X11Workspace::open()) {
+            if (auto workspace = X11Workspace::open(onLost)) {
                 return {std::move(workspace), {}};
             }
             return {nullptr, "cannot open the X11 display " + environment.display};

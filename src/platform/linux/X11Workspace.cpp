@@ -147,6 +147,9 @@ gboolean X11Workspace::EventSource::dispatch(GSource* source, GSourceFunc, gpoin
     X11Workspace& workspace = owner(source);
     workspace.takeEvents(xcb_poll_for_event);
     if (workspace.connectionFailed()) {
+        if (workspace.onLost_) {
+            workspace.onLost_(x11ServerLost);
+        }
         return G_SOURCE_REMOVE;
     }
     // Several changes read in one batch make one activation: only the latest value matters.
@@ -156,13 +159,14 @@ gboolean X11Workspace::EventSource::dispatch(GSource* source, GSourceFunc, gpoin
     return G_SOURCE_CONTINUE;
 }
 
-std::unique_ptr<X11Workspace> X11Workspace::open() {
+std::unique_ptr<X11Workspace> X11Workspace::open(WorkspaceLossHandler onLost) {
     int screenNumber = 0;
     XcbConnection connection(xcb_connect(nullptr, &screenNumber));
     if (xcb_connection_has_error(connection.get())) {
         return nullptr;
     }
-    std::unique_ptr<X11Workspace> workspace(new X11Workspace(std::move(connection), screenNumber));
+    std::unique_ptr<X11Workspace> workspace(
+        new X11Workspace(std::move(connection), screenNumber, std::move(onLost)));
     if (!workspace->ewmh_.initialized() || screenNumber >= workspace->ewmh_.get()->nb_screens) {
         return nullptr;
     }
@@ -170,8 +174,11 @@ std::unique_ptr<X11Workspace> X11Workspace::open() {
     return workspace;
 }
 
-X11Workspace::X11Workspace(XcbConnection connection, int screenNumber)
-    : connection_(std::move(connection)), screenNumber_(screenNumber), ewmh_(connection_.get()) {}
+X11Workspace::X11Workspace(XcbConnection connection, int screenNumber, WorkspaceLossHandler onLost)
+    : connection_(std::move(connection)),
+      screenNumber_(screenNumber),
+      ewmh_(connection_.get()),
+      onLost_(std::move(onLost)) {}
 
 std::optional<RunningApplication> X11Workspace::frontmostApplication() {
     const auto window = activeWindow();

@@ -7,6 +7,7 @@
 #include "app/Workspace.hpp"
 #include "platform/linux/GLibHandles.hpp"
 #include "platform/linux/IdentityResolver.hpp"
+#include "platform/linux/WorkspaceBackend.hpp"
 #include "platform/linux/XcbHandles.hpp"
 
 namespace dorvane {
@@ -17,8 +18,8 @@ namespace dorvane {
 class X11Workspace final : public Workspace {
 public:
     // Connects to the display named by DISPLAY; null when no display can be opened or it lacks
-    // what EWMH needs.
-    static std::unique_ptr<X11Workspace> open();
+    // what EWMH needs. `onLost` hears of a connection that breaks later.
+    static std::unique_ptr<X11Workspace> open(WorkspaceLossHandler onLost);
 
     X11Workspace(const X11Workspace&) = delete;
     X11Workspace& operator=(const X11Workspace&) = delete;
@@ -32,7 +33,7 @@ public:
 private:
     struct EventSource;
 
-    X11Workspace(XcbConnection connection, int screenNumber);
+    X11Workspace(XcbConnection connection, int screenNumber, WorkspaceLossHandler onLost);
 
     void watchRootWindow();
     void takeEvents(xcb_generic_event_t* (*nextEvent)(xcb_connection_t*));
@@ -54,6 +55,7 @@ private:
     xcb_atom_t gtkApplicationIdAtom_ = XCB_ATOM_NONE;
     bool hasResourceExtension_ = false;
     ActivationHandler handler_;
+    WorkspaceLossHandler onLost_;
     bool activationPending_ = false;
     // The property as last read; every change of it arrives as an event, which clears `known`.
     std::optional<xcb_window_t> activeWindow_;
