@@ -8,8 +8,6 @@
 namespace dorvane {
 namespace {
 
-constexpr const char* busDaemon = "org.freedesktop.DBus";
-constexpr const char* busDaemonPath = "/org/freedesktop/DBus";
 constexpr const char* reportMethod = "ReportActiveWindow";
 
 constexpr const char* introspection = R"(<node>
@@ -81,8 +79,8 @@ FocusReportEndpoint::~FocusReportEndpoint() {
 // announcement.
 bool FocusReportEndpoint::followTrustedOwner(std::string& failure) {
     ownerSubscription_ = g_dbus_connection_signal_subscribe(
-        bus_.get(), busDaemon, busDaemon, "NameOwnerChanged", busDaemonPath, trustedName_.c_str(),
-        G_DBUS_SIGNAL_FLAGS_NONE, onOwnerChanged, this, nullptr);
+        bus_.get(), busDaemonName, busDaemonName, "NameOwnerChanged", busDaemonPath,
+        trustedName_.c_str(), G_DBUS_SIGNAL_FLAGS_NONE, onOwnerChanged, this, nullptr);
     const auto reply =
         callBus(bus_.get(), "GetNameOwner", g_variant_new("(s)", trustedName_.c_str()), "(s)");
     if (!reply) {

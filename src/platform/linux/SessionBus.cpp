@@ -33,8 +33,8 @@ GVariantPtr callMethod(GDBusConnection* bus, const char* service, const char* pa
 
 GVariantPtr callBus(GDBusConnection* bus, const char* method, GVariant* parameters,
                     const char* replyType, std::string* error) {
-    return callMethod(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-                      method, parameters, replyType, error);
+    return callMethod(bus, busDaemonName, busDaemonPath, busDaemonName, method, parameters,
+                      replyType, error);
 }
 
 }  // namespace dorvane

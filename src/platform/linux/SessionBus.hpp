@@ -8,6 +8,10 @@
 
 namespace dorvane {
 
+// The bus itself, as a service: its name, which is also its interface's, and its object.
+inline constexpr const char* busDaemonName = "org.freedesktop.DBus";
+inline constexpr const char* busDaemonPath = "/org/freedesktop/DBus";
+
 // The session bus this process shares with GIO; none, with `failure` saying why as a clause for a
 // one-line message.
 GObjectPtr<GDBusConnection> connectToSessionBus(std::string& failure);
@@ -19,7 +23,7 @@ GVariantPtr callMethod(GDBusConnection* bus, const char* service, const char* pa
                        const char* interface, const char* method, GVariant* parameters,
                        const char* replyType, std::string* error = nullptr);
 
-// The same, to the bus itself (org.freedesktop.DBus).
+// The same, to the bus itself.
 GVariantPtr callBus(GDBusConnection* bus, const char* method, GVariant* parameters,
                     const char* replyType, std::string* error = nullptr);
 

@@ -30,8 +30,7 @@ struct BackendStarters {
 };
 
 // The backend that started, with the name `dorvane frontmost` prints ("wlr", "kwin", "gnome",
-// "x11"); no
-// workspace when nothing can be followed.
+// "x11"); no workspace when nothing can be followed.
 struct ChosenWorkspace {
     std::string backend;
     std::unique_ptr<Workspace> workspace;
