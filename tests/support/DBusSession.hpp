@@ -28,13 +28,6 @@ private:
     std::unique_ptr<ChildProcess> daemon_;
 };
 
-struct VariantUnref {
-    void operator()(GVariant* variant) const { g_variant_unref(variant); }
-};
-
-// Holds one reference to a GVariant, as a D-Bus reply gives it.
-using Variant = std::unique_ptr<GVariant, VariantUnref>;
-
 // A connection of the caller's own to the bus at `address`, owned by the caller; throws when the
 // bus cannot be reached.
 GDBusConnection* connectToBus(const std::string& address);

@@ -5,9 +5,11 @@
 
 #include <filesystem>
 #include <stdexcept>
+#include <utility>
 
 #include "support/DBusSession.hpp"
 #include "support/Eventually.hpp"
+#include "support/GtkWindow.hpp"
 
 namespace dorvane::test {
 namespace {
@@ -17,8 +19,6 @@ using namespace std::chrono_literals;
 constexpr auto startTimeout = 20s;
 constexpr auto stopTimeout = 5s;
 
-// Debian's own: python3-gi is installed for it, whatever python3 comes first on PATH.
-constexpr const char* python = "/usr/bin/python3";
 constexpr const char* waylandName = "wayland-gnome";
 
 // The shell asks the system bus for logind, UPower and others at start; without a bus it waits
@@ -58,10 +58,7 @@ GVariant* evalCall(const std::string& code) {
 bool GnomeShellDesktop::available() {
     return getuid() == 0 &&
            runCommand({"sh", "-c", "command -v gnome-shell unshare dbus-daemon"}).exitCode == 0 &&
-           runCommand(
-               {python, "-c",
-                "import gi; gi.require_version('Gtk', '3.0'); from gi.repository import Gtk"})
-                   .exitCode == 0;
+           canOpenGtkWindows();
 }
 
 GnomeShellDesktop::GnomeShellDesktop(const std::string& sessionBus,
@@ -133,13 +130,9 @@ std::map<std::string, std::string> GnomeShellDesktop::environment() const {
 
 void GnomeShellDesktop::startClient(const std::string& appId) {
     auto environment = this->environment();
-    environment["GDK_BACKEND"] = "wayland";
-    environment["NO_AT_BRIDGE"] = "1";
     // GTK will not use Wayland without a runtime folder.
     environment["XDG_RUNTIME_DIR"] = folder_.path();
-    clients_.push_back(std::make_unique<ChildProcess>(
-        std::vector<std::string>{python, DORVANE_SOURCE_DIR "/tests/support/gtk-window.py", appId},
-        environment));
+    clients_.push_back(openGtkWindow(appId, std::move(environment)));
     if (!eventually([&] { return eval(windowsOf(appId) + ".length") == "1"; }, startTimeout)) {
         throw std::runtime_error("no window of " + appId + " appeared");
     }

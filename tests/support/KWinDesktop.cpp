@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "platform/linux/GLibHandles.hpp"
 #include "support/Eventually.hpp"
+#include "support/GtkWindow.hpp"
 
 namespace dorvane::test {
 namespace {
@@ -18,24 +20,18 @@ constexpr auto stopTimeout = 5s;
 constexpr const char* kwinName = "org.kde.KWin";
 constexpr const char* scriptingInterface = "org.kde.kwin.Scripting";
 constexpr const char* testScriptName = "dorvane-test";
-// Debian's interpreter, which has the GTK bindings; one earlier on PATH may not.
-constexpr const char* python = "/usr/bin/python3";
 
-Variant call(GDBusConnection* connection, const std::string& path, const char* interface,
-             const char* method, GVariant* parameters, const char* replyType) {
+GVariantPtr call(GDBusConnection* connection, const std::string& path, const char* interface,
+                 const char* method, GVariant* parameters, const char* replyType) {
     GError* error = nullptr;
-    Variant reply(g_dbus_connection_call_sync(connection, kwinName, path.c_str(), interface, method,
-                                              parameters,
-                                              replyType ? G_VARIANT_TYPE(replyType) : nullptr,
-                                              G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, &error));
+    GVariantPtr reply(g_dbus_connection_call_sync(connection, kwinName, path.c_str(), interface,
+                                                  method, parameters,
+                                                  replyType ? G_VARIANT_TYPE(replyType) : nullptr,
+                                                  G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, &error));
     if (error != nullptr) {
         g_error_free(error);
     }
     return reply;
-}
-
-bool succeeds(const std::vector<std::string>& command) {
-    return runCommand(command).exitCode == 0;
 }
 
 // Finds the window by its title, which the test chose, and works on KWin 5.27 and Plasma 6 alike.
@@ -55,8 +51,7 @@ std::string activatorScript(const std::string& title) {
 }  // namespace
 
 bool KWinDesktop::available() {
-    return succeeds({"sh", "-c", "command -v kwin_wayland"}) &&
-           succeeds({python, "-c", "import gi; gi.require_version('Gtk', '3.0')"});
+    return runCommand({"sh", "-c", "command -v kwin_wayland"}).exitCode == 0 && canOpenGtkWindows();
 }
 
 KWinDesktop::KWinDesktop(const DBusSession& bus) : connection_(connectToBus(bus.address())) {
@@ -106,12 +101,7 @@ std::map<std::string, std::string> KWinDesktop::environment() const {
 }
 
 void KWinDesktop::startClient(const std::string& appId) {
-    auto environment = this->environment();
-    environment.merge(
-        std::map<std::string, std::string>{{"GDK_BACKEND", "wayland"}, {"NO_AT_BRIDGE", "1"}});
-    clients_.push_back(std::make_unique<ChildProcess>(
-        std::vector<std::string>{python, DORVANE_SOURCE_DIR "/tests/support/gtk-window.py", appId},
-        environment));
+    clients_.push_back(openGtkWindow(appId, environment()));
     if (!eventually([&] { return lists(appId); }, startTimeout)) {
         throw std::runtime_error("no window of " + appId + " appeared");
     }
@@ -125,10 +115,10 @@ bool KWinDesktop::lists(const std::string& title) const {
     if (!reply) {
         return false;
     }
-    const Variant matches(g_variant_get_child_value(reply.get(), 0));
+    const GVariantPtr matches(g_variant_get_child_value(reply.get(), 0));
     for (gsize i = 0; i < g_variant_n_children(matches.get()); ++i) {
-        const Variant match(g_variant_get_child_value(matches.get(), i));
-        const Variant text(g_variant_get_child_value(match.get(), 1));
+        const GVariantPtr match(g_variant_get_child_value(matches.get(), i));
+        const GVariantPtr text(g_variant_get_child_value(match.get(), 1));
         if (title == g_variant_get_string(text.get(), nullptr)) {
             return true;
         }

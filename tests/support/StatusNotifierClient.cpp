@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "platform/linux/GLibHandles.hpp"
 #include "support/DBusSession.hpp"
 #include "support/Eventually.hpp"
 
@@ -37,9 +38,9 @@ GVariant* StatusNotifierClient::call(const std::string& bus, const std::string& 
 
 GVariant* StatusNotifierClient::property(const std::string& bus, const std::string& path,
                                          const std::string& interface, const std::string& name) {
-    Variant reply(call(bus, path, "org.freedesktop.DBus.Properties", "Get",
-                       g_variant_new("(ss)", interface.c_str(), name.c_str()),
-                       G_VARIANT_TYPE("(v)")));
+    GVariantPtr reply(call(bus, path, "org.freedesktop.DBus.Properties", "Get",
+                           g_variant_new("(ss)", interface.c_str(), name.c_str()),
+                           G_VARIANT_TYPE("(v)")));
     if (!reply) {
         return nullptr;
     }
@@ -51,9 +52,9 @@ GVariant* StatusNotifierClient::property(const std::string& bus, const std::stri
 bool StatusNotifierClient::waitForHost(std::chrono::milliseconds timeout) {
     return eventually(
         [&] {
-            Variant owned(call("org.freedesktop.DBus", "/org/freedesktop/DBus",
-                               "org.freedesktop.DBus", "NameHasOwner",
-                               g_variant_new("(s)", watcherName), G_VARIANT_TYPE("(b)")));
+            GVariantPtr owned(call("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                   "org.freedesktop.DBus", "NameHasOwner",
+                                   g_variant_new("(s)", watcherName), G_VARIANT_TYPE("(b)")));
             gboolean hasOwner = FALSE;
             if (owned) {
                 g_variant_get(owned.get(), "(b)", &hasOwner);
@@ -67,13 +68,13 @@ bool StatusNotifierClient::waitForHost(std::chrono::milliseconds timeout) {
 bool StatusNotifierClient::waitForItem(std::chrono::milliseconds timeout) {
     return eventually(
         [&] {
-            Variant items(
+            GVariantPtr items(
                 property(watcherName, watcherPath, watcherName, "RegisteredStatusNotifierItems"));
             if (!items || g_variant_n_children(items.get()) != 1) {
                 return false;
             }
             const std::string item = g_variant_get_string(
-                Variant(g_variant_get_child_value(items.get(), 0)).get(), nullptr);
+                GVariantPtr(g_variant_get_child_value(items.get(), 0)).get(), nullptr);
             const auto slash = item.find('/');
             return adopt(item.substr(0, slash),
                          slash == std::string::npos ? "/StatusNotifierItem" : item.substr(slash));
@@ -87,7 +88,7 @@ bool StatusNotifierClient::waitForItemAt(const std::string& bus, const std::stri
 }
 
 bool StatusNotifierClient::adopt(const std::string& bus, const std::string& path) {
-    Variant menu(property(bus, path, itemInterface, "Menu"));
+    GVariantPtr menu(property(bus, path, itemInterface, "Menu"));
     if (!menu) {
         return false;
     }
@@ -98,26 +99,26 @@ bool StatusNotifierClient::adopt(const std::string& bus, const std::string& path
 }
 
 std::string StatusNotifierClient::title() {
-    Variant value(property(itemBus_, itemPath_, itemInterface, "Title"));
+    GVariantPtr value(property(itemBus_, itemPath_, itemInterface, "Title"));
     return value ? g_variant_get_string(value.get(), nullptr) : "";
 }
 
 std::vector<ExportedMenuItem> StatusNotifierClient::menu() {
     const char* properties[] = {"label", "enabled", "type", nullptr};
-    Variant reply(call(itemBus_, menuPath_, menuInterface, "GetLayout",
-                       g_variant_new("(ii^as)", 0, -1, properties),
-                       G_VARIANT_TYPE("(u(ia{sv}av))")));
+    GVariantPtr reply(call(itemBus_, menuPath_, menuInterface, "GetLayout",
+                           g_variant_new("(ii^as)", 0, -1, properties),
+                           G_VARIANT_TYPE("(u(ia{sv}av))")));
     std::vector<ExportedMenuItem> items;
     if (!reply) {
         return items;
     }
-    Variant root(g_variant_get_child_value(reply.get(), 1));
-    Variant children(g_variant_get_child_value(root.get(), 2));
+    GVariantPtr root(g_variant_get_child_value(reply.get(), 1));
+    GVariantPtr children(g_variant_get_child_value(root.get(), 2));
     for (gsize i = 0; i < g_variant_n_children(children.get()); ++i) {
-        Variant boxed(g_variant_get_child_value(children.get(), i));
-        Variant child(g_variant_get_variant(boxed.get()));
-        Variant id(g_variant_get_child_value(child.get(), 0));
-        Variant properties(g_variant_get_child_value(child.get(), 1));
+        GVariantPtr boxed(g_variant_get_child_value(children.get(), i));
+        GVariantPtr child(g_variant_get_variant(boxed.get()));
+        GVariantPtr id(g_variant_get_child_value(child.get(), 0));
+        GVariantPtr properties(g_variant_get_child_value(child.get(), 1));
         gboolean enabled = TRUE;
         g_variant_lookup(properties.get(), "enabled", "b", &enabled);
         items.push_back({g_variant_get_int32(id.get()), text(properties.get(), "label", ""),
