@@ -23,6 +23,15 @@ void reportSwitchLatency(const std::string& request, int pad,
 // DORVANE_IDLE_SECONDS (60 by default), after it has settled; `setting` says where it ran.
 void reportIdle(pid_t pid, const std::string& setting);
 
+// Throws unless the pad of `session` receives `line` next.
+template <typename Session>
+void expectOnPad(Session& session, const std::string& line) {
+    const auto got = session.padReceives(line);
+    if (got != line) {
+        throw std::runtime_error("the pad received '" + got + "' instead of '" + line + "'");
+    }
+}
+
 // The companion launched on `Desktop` with Chrome in front, once it has told the pad so.
 template <typename Desktop>
 struct LaunchedSession : Desktop {
@@ -31,12 +40,7 @@ struct LaunchedSession : Desktop {
         expect("OS linux\nLAYER chrome\n");
     }
 
-    void expect(const std::string& line) {
-        const auto got = this->padReceives(line);
-        if (got != line) {
-            throw std::runtime_error("the pad received '" + got + "' instead of '" + line + "'");
-        }
-    }
+    void expect(const std::string& line) { expectOnPad(*this, line); }
 };
 
 }  // namespace dorvane::test

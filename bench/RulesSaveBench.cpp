@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <stdexcept>
 #include <thread>
 #include <vector>
 
+#include "BenchFigures.hpp"
 #include "support/CompanionSession.hpp"
 
 namespace dorvane::test {
@@ -18,20 +18,6 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 constexpr int saves = 20;
-
-void expect(CompanionSession& session, const std::string& line) {
-    const auto got = session.padReceives(line);
-    if (got != line) {
-        throw std::runtime_error("the pad received '" + got + "' instead of '" + line + "'");
-    }
-}
-
-// As most editors save: a new file renamed over the old one.
-void saveByRename(const std::filesystem::path& rulesFile, const std::string& text) {
-    const auto replacement = rulesFile.parent_path() / ".apps.txt.new";
-    writeFile(replacement, text);
-    std::filesystem::rename(replacement, rulesFile);
-}
 
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
@@ -45,7 +31,7 @@ int rulesSave(const std::string& binary) {
     CompanionSession session;
     writeFile(session.rulesFile(), "cursor: Slack\n");
     session.launch(binary, session.slack);
-    expect(session, "OS linux\nLAYER cursor\n");
+    expectOnPad(session, "OS linux\nLAYER cursor\n");
     std::vector<double> milliseconds;
     for (int i = 0; i < saves; ++i) {
         const std::string slot = i % 2 == 0 ? "chrome" : "cursor";
@@ -57,7 +43,7 @@ int rulesSave(const std::string& binary) {
         poll(&readable, 1, 5000);
         milliseconds.push_back(
             std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-        expect(session, "LAYER " + slot + "\n");
+        expectOnPad(session, "LAYER " + slot + "\n");
     }
     std::printf(
         "saved rules change -> LAYER line readable, %d saves: median %.2f ms, max %.2f ms\n", saves,

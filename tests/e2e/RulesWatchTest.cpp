@@ -15,13 +15,6 @@ class RulesWatchTest : public ::testing::Test {
 protected:
     CompanionSession session;
     RecordingNotificationServer notifications{session.bus.address()};
-
-    // As most editors save: a new file renamed over the old one.
-    void saveByRename(const std::string& text) {
-        const auto replacement = session.rulesFile().parent_path() / ".apps.txt.new";
-        writeFile(replacement, text);
-        std::filesystem::rename(replacement, session.rulesFile());
-    }
     std::string padReceives(const std::string& expected) { return session.padReceives(expected); }
 };
 
@@ -30,7 +23,7 @@ TEST_F(RulesWatchTest, ASavedRuleSwitchesThePadAndABrokenSaveIsNotifiedOnce) {
     session.launch(DORVANE_BINARY, session.slack);
     ASSERT_EQ(padReceives("OS linux\nLAYER cursor\n"), "OS linux\nLAYER cursor\n");
 
-    saveByRename("chrome: Slack\n");
+    saveByRename(session.rulesFile(), "chrome: Slack\n");
     EXPECT_EQ(padReceives("LAYER chrome\n"), "LAYER chrome\n");
 
     // In place, and with what a server reading markup would take for a tag.
@@ -46,9 +39,9 @@ TEST_F(RulesWatchTest, ASavedRuleSwitchesThePadAndABrokenSaveIsNotifiedOnce) {
     EXPECT_TRUE(std::filesystem::exists(shown.appIcon.substr(7))) << shown.appIcon;
 
     // Every tick reads the broken file again, and a save of the same text comes on top.
-    saveByRename("# mine\n<figma>: Slack\n");
+    saveByRename(session.rulesFile(), "# mine\n<figma>: Slack\n");
     EXPECT_FALSE(eventually([&] { return notifications.received().size() > 1; }, 1500ms));
-    saveByRename("slack: Slack\n");
+    saveByRename(session.rulesFile(), "slack: Slack\n");
     EXPECT_EQ(padReceives("LAYER slack\n"), "LAYER slack\n");
     EXPECT_EQ(notifications.received().size(), 1u);
 }

@@ -42,6 +42,14 @@ inline void writeFile(const std::filesystem::path& path, std::string_view bytes)
     std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), bytes.size());
 }
 
+// Replaces the file as most editors save one: `bytes` go to a new file beside it, which is then
+// renamed over it.
+inline void saveByRename(const std::filesystem::path& path, std::string_view bytes) {
+    const auto replacement = path.parent_path() / ("." + path.filename().string() + ".new");
+    writeFile(replacement, bytes);
+    std::filesystem::rename(replacement, path);
+}
+
 // The whole file as bytes.
 inline std::string readFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
