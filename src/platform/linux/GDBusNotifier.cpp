@@ -67,20 +67,19 @@ void GDBusNotifier::notify(const Notification& notification) {
 }
 
 void GDBusNotifier::busReady(GObject*, GAsyncResult* result, gpointer self) {
-    GError* error = nullptr;
-    GDBusConnection* bus = g_bus_get_finish(result, &error);
-    if (cancelled(error)) {
-        g_error_free(error);
+    GError* raw = nullptr;
+    GObjectPtr<GDBusConnection> bus(g_bus_get_finish(result, &raw));
+    const GErrorPtr error(raw);
+    if (cancelled(error.get())) {
         return;
     }
     auto* notifier = static_cast<GDBusNotifier*>(self);
-    if (bus == nullptr) {
+    if (!bus) {
         notifier->connecting_ = false;
-        notifier->reportFailure(error);
-        g_error_free(error);
+        notifier->reportFailure(error.get());
         return;
     }
-    notifier->bus_.reset(bus);
+    notifier->bus_ = std::move(bus);
     notifier->askCapabilities();
 }
 
@@ -93,17 +92,16 @@ void GDBusNotifier::askCapabilities() {
 }
 
 void GDBusNotifier::capabilitiesKnown(GObject* source, GAsyncResult* result, gpointer self) {
-    GError* error = nullptr;
-    GVariantPtr reply(g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &error));
-    if (cancelled(error)) {
-        g_error_free(error);
+    GError* raw = nullptr;
+    GVariantPtr reply(g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &raw));
+    const GErrorPtr error(raw);
+    if (cancelled(error.get())) {
         return;
     }
     auto* notifier = static_cast<GDBusNotifier*>(self);
     notifier->connecting_ = false;
     if (!reply) {
-        notifier->reportFailure(error);
-        g_error_free(error);
+        notifier->reportFailure(error.get());
         return;
     }
     notifier->bodyMarkup_ = offersBodyMarkup(reply.get());
@@ -129,20 +127,18 @@ void GDBusNotifier::send(const Notification& notification) {
 }
 
 void GDBusNotifier::shown(GObject* source, GAsyncResult* result, gpointer self) {
-    GError* error = nullptr;
-    GVariant* reply = g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &error);
-    if (cancelled(error)) {
-        g_error_free(error);
+    GError* raw = nullptr;
+    GVariantPtr reply(g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &raw));
+    const GErrorPtr error(raw);
+    if (cancelled(error.get())) {
         return;
     }
     auto* notifier = static_cast<GDBusNotifier*>(self);
-    if (reply == nullptr) {
-        notifier->reportFailure(error);
-        g_error_free(error);
+    if (!reply) {
+        notifier->reportFailure(error.get());
         return;
     }
-    g_variant_get(reply, "(u)", &notifier->shownId_);
-    g_variant_unref(reply);
+    g_variant_get(reply.get(), "(u)", &notifier->shownId_);
 }
 
 void GDBusNotifier::reportFailure(const GError* error) {
