@@ -18,7 +18,7 @@ endif
 PRESET := release
 bench demo: PRESET := bench
 
-.PHONY: all deps build run test bench demo screenshot install deb icons fuzz format clean
+.PHONY: all deps build run test test-debian bench demo screenshot install deb icons fuzz format clean
 
 all: build
 
@@ -38,6 +38,12 @@ test: deps
 	cmake --build --preset dev -j $(JOBS)
 	ctest --preset dev -j $(JOBS)
 
+# The whole of `make test` in a root of another Debian suite (SUITE=trixie, sid, …), made once
+# with mmdebstrap and kept (scripts/debian-root).
+SUITE ?= trixie
+test-debian:
+	scripts/debian-root $(SUITE) make test JOBS=$(JOBS)
+
 bench: build
 	build/release/bench/dorvane_bench
 	build/release/bench/companion_bench latency build/release/dorvane
@@ -46,10 +52,12 @@ bench: build
 	build/release/bench/companion_bench idle-xembed build/release/dorvane
 	build/release/bench/companion_bench replug build/release/dorvane
 	build/release/bench/companion_bench rules-save build/release/dorvane
+	build/release/bench/companion_bench class-flood build/release/dorvane
 	build/release/bench/companion_bench sway-latency build/release/dorvane
 	build/release/bench/companion_bench sway-idle build/release/dorvane
 	build/release/bench/companion_bench kwin-latency build/release/dorvane
 	build/release/bench/companion_bench gnome-latency build/release/dorvane
+	build/release/bench/companion_bench cosmic-latency build/release/dorvane
 
 # WAYLAND=1: on headless sway rather than X11.
 demo: build
