@@ -7,6 +7,8 @@ const COMPANION_PATH = '/app/dorvane/Companion';
 const COMPANION_INTERFACE = 'app.dorvane.Companion1';
 
 // What ReportActiveWindow takes: desktop_id, app_name, window_class, title, nothing_active.
+// The title stays empty: the companion never uses it, and a window's title ("Bank statement.pdf")
+// must not reach whichever program owns the companion's name.
 // A window-backed app is GNOME's stand-in for a window that matches no desktop entry: its ID
 // names no entry, so none is reported and the companion goes by the window's class.
 function focusFacts(app, window) {
@@ -16,7 +18,7 @@ function focusFacts(app, window) {
         app.is_window_backed() ? '' : app.get_id() ?? '',
         app.get_name() ?? '',
         window?.get_wm_class() ?? '',
-        window?.get_title() ?? '',
+        '',
         false,
     ];
 }

@@ -9,12 +9,13 @@ function text(value) {
     return String(value || "");
 }
 
-// KWin activates null between two windows: that is reported as nothing active.
+// KWin activates null between two windows: that is reported as nothing active. The title stays
+// empty: rules never match it, and a script left loaded by a companion that crashed would tell it
+// to whichever program took the companion's name next.
 function report(window) {
     callDBus("app.dorvane.Companion", "/app/dorvane/Companion", "app.dorvane.Companion1",
              "ReportActiveWindow", window ? text(window.desktopFileName) : "", "",
-             window ? text(window.resourceClass) : "", window ? text(window.caption) : "",
-             !window);
+             window ? text(window.resourceClass) : "", "", !window);
 }
 
 if (plasma6) {
