@@ -1,11 +1,12 @@
 #include "link/BoundedWrite.hpp"
 
 #include <sys/ioctl.h>
-#include <sys/select.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <thread>
+
+#include "link/DescriptorWait.hpp"
 
 namespace dorvane {
 namespace {
@@ -13,23 +14,13 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // Waits until `fd` can take more bytes; false once `deadline` has passed or the wait fails.
-// select() rather than poll(): macOS's poll() does not support devices and reports POLLNVAL for
-// a serial port.
 bool waitForRoom(int fd, Clock::time_point deadline) {
-    if (fd >= FD_SETSIZE) {
-        return false;  // beyond what an fd_set can hold
-    }
     for (;;) {
         const auto left = std::chrono::ceil<std::chrono::microseconds>(deadline - Clock::now());
         if (left.count() <= 0) {
             return false;
         }
-        fd_set writable;
-        FD_ZERO(&writable);
-        FD_SET(fd, &writable);
-        timeval timeout{static_cast<time_t>(left.count() / 1'000'000),
-                        static_cast<suseconds_t>(left.count() % 1'000'000)};
-        const int ready = select(fd + 1, nullptr, &writable, nullptr, &timeout);
+        const int ready = waitUntilReady(fd, Readiness::writable, left);
         if (ready < 0 && errno == EINTR) {
             continue;
         }

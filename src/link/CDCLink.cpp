@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <sys/ioctl.h>
-#include <sys/select.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -10,7 +9,9 @@
 #include <cerrno>
 
 #include "link/BoundedWrite.hpp"
+#include "link/DescriptorWait.hpp"
 #include "link/DorvanePort.hpp"
+#include "link/PadProtocol.hpp"
 
 namespace dorvane {
 namespace {
@@ -39,24 +40,44 @@ void raiseModemLines(int fd) {
     ioctl(fd, TIOCMSET, &bits);
 }
 
+// At most this much of what a pad sends is read, and dropped, in one probe: a pad that never
+// stops sending costs a few reads a tick, not the whole tick.
+constexpr std::size_t probeReadBudget = 64 * 1024;
+
 // A hung-up terminal reads as readable, and a read then ends at once (end of file, EIO or
-// ENXIO); a live one has bytes or nothing (EAGAIN). The pad never sends, so reading loses
-// nothing. select() rather than poll(): macOS's poll() does not support devices.
+// ENXIO); a live one has bytes or nothing (EAGAIN). What a pad sent is read to the end, as a
+// hang-up shows only behind it; the pad is never asked anything, so reading loses nothing.
+// A probe that fails otherwise than on a closed descriptor proves nothing, as for one beyond
+// what the wait can watch: the node alone tells then.
 bool hasHungUp(int fd) {
-    if (fd >= FD_SETSIZE) {
-        return false;  // beyond what an fd_set can hold: the node alone tells
-    }
-    fd_set readable;
-    FD_ZERO(&readable);
-    FD_SET(fd, &readable);
-    timeval now{0, 0};
-    const int ready = select(fd + 1, &readable, nullptr, nullptr, &now);
+    const int ready = waitUntilReady(fd, Readiness::readable, std::chrono::microseconds::zero());
     if (ready <= 0) {
-        return ready < 0 && errno == EBADF;  // any other failed probe proves nothing
+        return ready < 0 && errno == EBADF;
     }
-    char discarded[64];
-    const ssize_t received = read(fd, discarded, sizeof discarded);
-    return received == 0 || (received < 0 && (errno == EIO || errno == ENXIO));
+    char discarded[4096];
+    for (std::size_t taken = 0; taken < probeReadBudget;) {
+        const ssize_t received = read(fd, discarded, sizeof discarded);
+        if (received > 0) {
+            taken += static_cast<std::size_t>(received);
+        } else if (received == 0 || errno == EIO || errno == ENXIO) {
+            return true;
+        } else if (errno != EINTR) {
+            return false;  // EAGAIN: all read; any other failure proves nothing
+        }
+    }
+    return false;
+}
+
+// While the companion holds the port, opening it again fails with EBUSY for every program not
+// run as root. A port that refuses (no terminal) is used all the same.
+void claimExclusively(int fd) {
+    ioctl(fd, TIOCEXCL);
+}
+
+// The flag belongs to the terminal, not to the descriptor: a terminal whose other end stays
+// open (a pseudo-terminal) would keep refusing everyone after the companion let go.
+void releaseExclusively(int fd) {
+    ioctl(fd, TIOCNXCL);
 }
 
 }  // namespace
@@ -71,12 +92,15 @@ void CDCLink::reconnectIfNeeded() {
     // A candidate that cannot be opened (busy, not permitted, a stale node) must not hide the
     // ones after it.
     accessDenied_ = false;
+    inUse_ = false;
     for (const auto& path : DorvanePort::findCalloutDevices(registry_, DorvanePort::padVendorID)) {
         if (openPort(path)) {
             accessDenied_ = false;
+            inUse_ = false;
             return;
         }
         accessDenied_ = accessDenied_ || errno == EACCES || errno == EPERM;
+        inUse_ = inUse_ || errno == EBUSY;
     }
 }
 
@@ -112,6 +136,7 @@ void CDCLink::discardAndClose() {
             lineCut_ = true;
             tcflush(fd_, TCOFLUSH);
         }
+        releaseExclusively(fd_);
         close(fd_);
     }
     fd_ = -1;
@@ -128,6 +153,7 @@ bool CDCLink::openPort(const std::string& path) {
     if (fd < 0) {
         return false;
     }
+    claimExclusively(fd);
     configureLine(fd);
     raiseModemLines(fd);
     fd_ = fd;

@@ -12,13 +12,6 @@
 
 namespace dorvane {
 
-// Written once after every opening, before anything else; it names the host.
-#ifdef __APPLE__
-inline constexpr std::string_view greetingLine = "OS mac";
-#else
-inline constexpr std::string_view greetingLine = "OS linux";
-#endif
-
 // The one connection to the pad's serial port. Write-only: the pad never answers. Failures are
 // never reported; they show as the link being closed and as sendLine() returning false.
 // Main thread only.
@@ -45,6 +38,10 @@ public:
     // True when the last search found the pad but the system refused to open its port (no udev
     // rule granting access, say), and no other candidate opened.
     bool accessDenied() const { return accessDenied_; }
+
+    // True when the last search found the pad but another program holds its port exclusively (a
+    // running companion, say), and no other candidate opened.
+    bool inUse() const { return inUse_; }
 
     // Keeps an open, live port; otherwise searches for the pad and opens the first candidate
     // that opens.
@@ -80,6 +77,7 @@ private:
     std::uint64_t connectionCount_ = 0;
     bool lineCut_ = false;  // the pad may hold the start of a line that was never ended
     bool accessDenied_ = false;
+    bool inUse_ = false;
 };
 
 }  // namespace dorvane

@@ -1,3 +1,5 @@
+// The pad's serial link on pseudo-terminals: the raw line it sets, the greeting and the layer
+// lines it writes, the port it holds alone, and the dead ports it notices.
 #include "link/CDCLink.hpp"
 
 #include <fcntl.h>
@@ -9,10 +11,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 #include "link/DorvanePort.hpp"
+#include "link/PadProtocol.hpp"
+#include "support/Eventually.hpp"
 #include "support/FakeRegistry.hpp"
 #include "support/Pty.hpp"
 #include "support/TempDir.hpp"
@@ -26,6 +32,40 @@ const std::string greeting = std::string(greetingLine) + "\n";
 
 FakeNodePtr padAt(const std::string& path) {
     return serial(path, usbDevice(DorvanePort::padVendorID, "Dorvane Pad"));
+}
+
+// Root opens a node whatever its mode or flags, so another program is played by nobody, in a
+// child: the exit code of `action` there.
+int exitCodeAsNobody(const std::function<int()>& action) {
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && setresuid(65534, 65534, 65534) != 0) {
+            _exit(255);
+        }
+        _exit(action());
+    }
+    int status = 0;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)
+               ? WEXITSTATUS(status)
+               : -1;
+}
+
+// 0 when `path` opens, as the configurator's browser would open it; errno otherwise.
+int errnoOfOpening(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        return errno;
+    }
+    close(fd);
+    return 0;
+}
+
+std::size_t unreadInput(const std::string& port) {
+    const int fd = open(port.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    int unread = -1;
+    ioctl(fd, FIONREAD, &unread);
+    close(fd);
+    return static_cast<std::size_t>(unread);
 }
 
 class CDCLinkTest : public ::testing::Test {
@@ -94,6 +134,43 @@ TEST_F(CDCLinkTest, ClosingReleasesThePortAndIsHarmlessWhenClosed) {
 
     EXPECT_FALSE(link.isOpen());
     EXPECT_EQ(link.path(), std::nullopt);
+}
+
+TEST_F(CDCLinkTest, NoOtherProgramOpensThePortUntilTheLinkLetsGo) {
+    ASSERT_EQ(chmod(pty.slavePath().c_str(), 0666), 0);
+    const auto otherProgramOpens = [&] {
+        return exitCodeAsNobody([&] { return errnoOfOpening(pty.slavePath()); });
+    };
+
+    const auto anotherLinkIsToldItIsInUse = [&] {
+        return exitCodeAsNobody([&] {
+            CDCLink other{registry};
+            other.reconnectIfNeeded();
+            return other.inUse() && !other.isOpen() && !other.accessDenied() ? 0 : 1;
+        });
+    };
+
+    link.reconnectIfNeeded();
+    EXPECT_EQ(otherProgramOpens(), EBUSY);
+    EXPECT_EQ(anotherLinkIsToldItIsInUse(), 0);
+
+    link.closePort();
+    EXPECT_EQ(otherProgramOpens(), 0);
+}
+
+// The pad is never asked anything, but a probe that took a little of what it sent each tick
+// would keep finding the port readable.
+TEST_F(CDCLinkTest, TheLivenessProbeReadsAllThePadSent) {
+    link.reconnectIfNeeded();
+    const std::string sent(3000, 'x');
+    ASSERT_EQ(write(pty.masterFd(), sent.data(), sent.size()), ssize_t(sent.size()));
+    ASSERT_TRUE(eventually([&] { return unreadInput(pty.slavePath()) == sent.size(); }, 5s));
+
+    link.reconnectIfNeeded();
+
+    EXPECT_EQ(unreadInput(pty.slavePath()), 0u);
+    EXPECT_TRUE(link.isOpen());
+    EXPECT_EQ(registry.searches(), 1);
 }
 
 TEST_F(CDCLinkTest, ContinuesShortWritesUntilTheLineIsWhole) {
@@ -243,28 +320,21 @@ INSTANTIATE_TEST_SUITE_P(NoCandidateOrUnopenable, CDCLinkWithoutPadTest,
                          ::testing::Values(std::vector<std::string>{},
                                            std::vector<std::string>{"/nonexistent/ttyACM9"}));
 
-// Root opens a node whatever its mode, so the refusal is met as nobody, in a child.
 TEST(CDCLinkAccessTest, APortTheSystemRefusesIsToldApartFromNoPad) {
     const TempDir folder;
     const auto node = folder / "ttyACM0";
     writeFile(node, "");
     ASSERT_EQ(chmod(node.c_str(), 0), 0);
 
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        if (geteuid() == 0 && setresuid(65534, 65534, 65534) != 0) {
-            _exit(2);
-        }
+    const int exitCode = exitCodeAsNobody([&] {
         FakeRegistry registry;
         registry.services = {padAt(node)};
         CDCLink link{registry};
         link.reconnectIfNeeded();
-        _exit(link.accessDenied() && !link.isOpen() ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+        return link.accessDenied() && !link.isOpen() ? 0 : 1;
+    });
+
+    EXPECT_EQ(exitCode, 0);
 }
 
 }  // namespace

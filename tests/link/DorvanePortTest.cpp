@@ -1,3 +1,4 @@
+// Which serial services of a device registry the pad's search takes, and in which order.
 #include "link/DorvanePort.hpp"
 
 #include <gmock/gmock.h>
