@@ -1,6 +1,7 @@
 #include "rules/LayerMap.hpp"
 
-#include <functional>
+#include <algorithm>
+#include <thread>
 #include <utility>
 
 #include "rules/RulesError.hpp"
@@ -56,26 +57,46 @@ bool holds(const BuiltInRule& rule, const AppKeys& keys) {
     return false;
 }
 
-std::optional<std::string> builtInLayerFor(const AppKeys& keys) {
+LayerMatch::Item itemOf(Test test) {
+    return test == Test::nameEquals ? LayerMatch::Item::name : LayerMatch::Item::identifier;
+}
+
+std::optional<LayerMatch> builtInMatchFor(const AppKeys& keys) {
     for (const auto& rule : builtInRules) {
         if (holds(rule, keys)) {
-            return std::string(rule.slot);
+            const auto test = rule.test == Test::identifierBeginsWith ? LayerMatch::Test::beginsWith
+                                                                      : LayerMatch::Test::equals;
+            return LayerMatch{std::string(rule.slot), LayerMatch::Source::builtIn,
+                              itemOf(rule.test),      test,
+                              std::string(rule.text), 0};
         }
     }
     return std::nullopt;
 }
 
-std::optional<std::string> entry(const Rules& rules, const std::string& key) {
-    const auto found = rules.find(key);
-    return found != rules.end() ? std::optional(found->second) : std::nullopt;
+std::optional<LayerMatch> entry(const ParsedRules& parsed, const std::string& key,
+                                LayerMatch::Item item) {
+    const auto found = parsed.rules.find(key);
+    if (found == parsed.rules.end()) {
+        return std::nullopt;
+    }
+    return LayerMatch{found->second, LayerMatch::Source::rulesFile, item, LayerMatch::Test::equals,
+                      key,           parsed.lines.at(key)};
 }
 
 // The identifier's slot wins over the name's. An empty one finds nothing: no key is empty.
-std::optional<std::string> customLayerFor(const Rules& rules, const AppKeys& keys) {
-    if (auto slot = entry(rules, keys.identifier)) {
-        return slot;
+std::optional<LayerMatch> customMatchFor(const ParsedRules& parsed, const AppKeys& keys) {
+    if (auto match = entry(parsed, keys.identifier, LayerMatch::Item::identifier)) {
+        return match;
     }
-    return entry(rules, keys.name);
+    return entry(parsed, keys.name, LayerMatch::Item::name);
+}
+
+std::chrono::system_clock::time_point modifiedAt(const rulesfile::FileStamp& stamp) {
+    const auto sinceEpoch = std::chrono::seconds(stamp.modified.seconds) +
+                            std::chrono::nanoseconds(stamp.modified.nanoseconds);
+    return std::chrono::system_clock::time_point(
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(sinceEpoch));
 }
 
 }  // namespace
@@ -85,66 +106,85 @@ LayerMap& LayerMap::shared() {
     return map;
 }
 
-LayerMap::LayerMap(std::filesystem::path fileURL) : fileURL_(std::move(fileURL)) {}
+LayerMap::LayerMap(std::filesystem::path fileURL, Clock now)
+    : fileURL_(std::move(fileURL)), now_(std::move(now)) {}
 
 std::optional<std::string> LayerMap::layerFor(const RunningApplication& app) {
+    const auto match = matchFor(app);
+    return match ? std::optional(match->slot) : std::nullopt;
+}
+
+std::optional<LayerMatch> LayerMap::matchFor(const RunningApplication& app) {
     const AppKeys keys = keysOf(app);
     reload();
-    return custom_ ? customLayerFor(*custom_, keys) : builtInLayerFor(keys);
+    return custom_ ? customMatchFor(*custom_, keys) : builtInMatchFor(keys);
 }
 
 void LayerMap::importRules(const std::filesystem::path& source) {
     const std::string text = rulesfile::readTextFile(source);
-    Rules rules = parse(text);
+    ParsedRules rules = parseRulesWithLines(text);
     rulesfile::writeFileAtomically(fileURL_, text);
     custom_ = std::move(rules);
     stamp_.reset();
-    forgetParseErrors();
+    firstLook_ = false;
+    loadErrors_.forget();
 }
 
-std::optional<RulesError> LayerMap::takeNewParseError() {
-    return std::exchange(unreportedError_, std::nullopt);
+std::optional<RulesError> LayerMap::takeNewLoadError() {
+    return loadErrors_.takeNew();
 }
 
-// A file that cannot be read or parsed leaves the rules loaded before in force; a parse error is
-// only kept for takeNewParseError().
-// Anything but a regular file is not even opened: this runs every second, and opening a FIFO
-// wakes its writer, and opening a terminal sets its modem lines.
+// A file that cannot be loaded leaves the rules loaded before in force; why is only kept for
+// takeNewLoadError(). A failure of the system is not kept: it may pass by itself, as for a file
+// deleted and created again while it is read. A file that has not settled is left to a later
+// look, with no word: the tick looks again within a second, and the watch once a save is done.
 void LayerMap::reload() {
-    const auto stamp = rulesfile::fileStamp(fileURL_);
+    const auto stamp = currentStamp();
     if (!stamp) {
+        // No load error is forgotten: an editor that saves by deleting and creating the file
+        // would otherwise have the same broken text reported at every save.
         custom_.reset();
         stamp_.reset();
         return;
     }
-    if (stamp_ == stamp || !stamp->regularFile) {
+    if (stamp_ == stamp || timeToSettle(*stamp) > std::chrono::nanoseconds::zero()) {
         return;
     }
     std::string text;
     try {
         text = rulesfile::readTextFile(fileURL_);
-        custom_ = parse(text);
+        custom_ = parseRulesWithLines(text);
         stamp_ = stamp;
-        forgetParseErrors();
+        loadErrors_.forget();
+    } catch (const NotARulesFileError& error) {
+        loadErrors_.note("", RulesError(error.reason(), std::nullopt));
     } catch (const FileError&) {
     } catch (const RulesError& error) {
-        noteParseError(text, error);
+        loadErrors_.note(text, error);
     }
 }
 
-// A missing file forgets nothing: an editor that saves by deleting and creating the file would
-// otherwise have the same broken text reported at every save.
-void LayerMap::noteParseError(std::string_view text, const RulesError& error) {
-    const std::size_t hash = std::hash<std::string_view>{}(text);
-    if (reportedBrokenText_ != hash) {
-        reportedBrokenText_ = hash;
-        unreportedError_ = error;
+// The first look waits for a file still being written rather than leave it to the next: it would
+// put the built-in rules in force meanwhile, and a one-off command has no next look.
+std::optional<rulesfile::FileStamp> LayerMap::currentStamp() {
+    auto stamp = rulesfile::fileStamp(fileURL_);
+    if (std::exchange(firstLook_, false) && stamp) {
+        if (const auto left = timeToSettle(*stamp); left > std::chrono::nanoseconds::zero()) {
+            std::this_thread::sleep_for(left);
+            stamp = rulesfile::fileStamp(fileURL_);
+        }
     }
+    return stamp;
 }
 
-void LayerMap::forgetParseErrors() {
-    reportedBrokenText_.reset();
-    unreportedError_.reset();
+// A write dates the file about now, give or take a file server's clock; a time far ahead of the
+// clock was left by no write going on now, but by a clock set back since or a restore.
+std::chrono::nanoseconds LayerMap::timeToSettle(const rulesfile::FileStamp& stamp) const {
+    const auto age = now_() - modifiedAt(stamp);
+    if (age <= -settleTime) {
+        return std::chrono::nanoseconds::zero();
+    }
+    return std::max<std::chrono::nanoseconds>(settleTime - age, std::chrono::nanoseconds::zero());
 }
 
 }  // namespace dorvane

@@ -27,12 +27,24 @@ private:
 };
 
 // A file that could not be read, decoded, created or written. what() is "PATH: REASON", the
-// reason being the system's own text, or ours: the bytes are not UTF-8, the item is not a
-// regular file, or it is too large to be a rules file.
+// reason being the system's own text or ours.
 class FileError : public std::runtime_error {
 public:
     FileError(const std::filesystem::path& path, const std::string& reason)
-        : std::runtime_error(path.string() + ": " + reason) {}
+        : std::runtime_error(path.string() + ": " + reason), reason_(reason) {}
+
+    const std::string& reason() const { return reason_; }
+
+private:
+    std::string reason_;
+};
+
+// An item that can be examined but holds no rules text: it is not a regular file, is too large
+// to be a rules file, or its bytes are not UTF-8. Unlike a failure of the system, which may pass
+// (a file deleted and created again while it is read), it stays until the user changes it.
+class NotARulesFileError : public FileError {
+public:
+    using FileError::FileError;
 };
 
 }  // namespace dorvane

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
 #include <random>
 #include <string>
 #include <system_error>
@@ -28,7 +29,17 @@ constexpr int maxTemporaryNameAttempts = 100;
 }
 
 [[noreturn]] void throwTooLarge(const std::filesystem::path& path) {
-    throw FileError(path, "larger than 1 MiB");
+    throw NotARulesFileError(path, "larger than 1 MiB");
+}
+
+// Refuses what cannot hold rules text, from a status that follows links.
+void checkRulesFileStatus(const std::filesystem::path& path, const struct stat& status) {
+    if (!S_ISREG(status.st_mode)) {
+        throw NotARulesFileError(path, "not a regular file");
+    }
+    if (static_cast<std::uintmax_t>(status.st_size) > maxFileSize) {
+        throwTooLarge(path);
+    }
 }
 
 // The one place where the platforms name stat's times differently.
@@ -44,8 +55,7 @@ FileStamp stampOf(const struct stat& status) {
             .statusChanged = {changed.tv_sec, changed.tv_nsec},
             .size = static_cast<std::uintmax_t>(status.st_size),
             .device = static_cast<std::uintmax_t>(status.st_dev),
-            .inode = static_cast<std::uintmax_t>(status.st_ino),
-            .regularFile = S_ISREG(status.st_mode)};
+            .inode = static_cast<std::uintmax_t>(status.st_ino)};
 }
 
 class FileDescriptor {
@@ -69,20 +79,21 @@ private:
     int fd_;
 };
 
-// O_NONBLOCK: opening a FIFO without a writer, or some devices, would otherwise wait for ever.
-// It changes nothing for the regular files that are then the only ones read.
+// Anything but a regular file is refused before it is opened: opening a FIFO wakes its waiting
+// writer, which then dies of SIGPIPE, and opening a terminal raises its modem lines. The status
+// is checked again once open, for an item replaced in between; O_NONBLOCK keeps such a FIFO or
+// device from holding the open for ever.
 FileDescriptor openRegularFile(const std::filesystem::path& path) {
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        throwSystemError(path);
+    }
+    checkRulesFileStatus(path, status);
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (file.get() < 0 || ::fstat(file.get(), &status) != 0) {
         throwSystemError(path);
     }
-    if (!S_ISREG(status.st_mode)) {
-        throw FileError(path, "not a regular file");
-    }
-    if (static_cast<std::uintmax_t>(status.st_size) > maxFileSize) {
-        throwTooLarge(path);
-    }
+    checkRulesFileStatus(path, status);
     return file;
 }
 
@@ -135,14 +146,17 @@ struct NewFile {
 };
 
 // A file of a name no one else has, beside the target so that the rename stays on one file
-// system. Mode 0666 lets the kernel apply the umask as for any new file: reading the umask would
-// mean setting it, for every thread of the process at once.
-NewFile createFileBeside(const std::filesystem::path& target) {
+// system. A new rules file is created with 0666 for the kernel to apply the umask, which gives it
+// its final mode at once: reading the umask would mean setting it, for every thread of the
+// process at once. One that replaces a file starts private, and is given the original's mode
+// before its first byte, so it is never wider open than the file it replaces.
+NewFile createFileBeside(const std::filesystem::path& target, bool replacing) {
     const std::string prefix =
         (target.parent_path() / ("." + target.filename().string() + ".")).string();
+    const mode_t mode = replacing ? 0600 : 0666;
     for (int attempt = 0; attempt < maxTemporaryNameAttempts; ++attempt) {
         std::string path = prefix + randomSuffix();
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0) {
             return {std::move(path), fd};
         }
@@ -153,11 +167,42 @@ NewFile createFileBeside(const std::filesystem::path& target) {
     throwSystemError(target);
 }
 
+// Makes the rename durable: until the folder is synced, a crash may bring back the old name's
+// file, or neither. Some file systems cannot sync a folder (EINVAL) and keep what they keep.
+void syncFolder(const std::filesystem::path& folder) {
+    const FileDescriptor handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (handle.get() < 0 || (::fsync(handle.get()) != 0 && errno != EINVAL)) {
+        throwSystemError(folder);
+    }
+}
+
+// The folder's permissions alone would let the rename replace a file that its own forbid
+// writing, and a file with other hard links would be parted from them, each keeping its own
+// text: both are the user's to decide. Root may write anything, but a file without any write
+// permission was made read-only on purpose.
+void checkReplaceable(const std::filesystem::path& target, const struct stat& existing) {
+    if ((existing.st_mode & 0222) == 0 ||
+        ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+        throw FileError(target, "read-only, so it was left as it is");
+    }
+    if (existing.st_nlink > 1) {
+        throw FileError(target,
+                        "has other hard links, which a replacement would part from it, so it was "
+                        "left as it is");
+    }
+}
+
 // A file that replaces the target on commit(), and is removed when it never does.
 class ReplacementFile {
 public:
-    explicit ReplacementFile(const std::filesystem::path& target)
-        : ReplacementFile(target, createFileBeside(target)) {}
+    // `mode`: the permissions of the file replaced; none for a new file.
+    ReplacementFile(const std::filesystem::path& target, std::optional<mode_t> mode)
+        : ReplacementFile(target, createFileBeside(target, mode.has_value())) {
+        // The delegated constructor has made the object whole, so a throw here removes the file.
+        if (mode && ::fchmod(file_.get(), *mode) != 0) {
+            throwSystemError(target_);
+        }
+    }
     ~ReplacementFile() {
         if (!committed_) {
             ::unlink(path_.c_str());
@@ -180,29 +225,35 @@ public:
     }
 
     void commit() {
-        if (!keepTargetsPermissions() || ::fsync(file_.get()) != 0 || !file_.close() ||
+        if (::fsync(file_.get()) != 0 || !file_.close() ||
             ::rename(path_.c_str(), target_.c_str()) != 0) {
             throwSystemError(target_);
         }
         committed_ = true;
+        syncFolder(target_.parent_path());
     }
 
 private:
     ReplacementFile(const std::filesystem::path& target, NewFile file)
         : target_(target), path_(std::move(file.path)), file_(file.fd) {}
 
-    // The user may have narrowed or widened them on purpose; a new file keeps what it got.
-    bool keepTargetsPermissions() {
-        struct stat existing {};
-        return ::stat(target_.c_str(), &existing) != 0 ||
-               ::fchmod(file_.get(), existing.st_mode & 07777) == 0;
-    }
-
     std::filesystem::path target_;
     std::string path_;
     FileDescriptor file_;
     bool committed_ = false;
 };
+
+// The mode of the file to be replaced, after checking that it may be; none for a new file.
+std::optional<mode_t> replaceableMode(const std::filesystem::path& target) {
+    struct stat existing {};
+    if (::stat(target.c_str(), &existing) != 0) {
+        return std::nullopt;
+    }
+    if (S_ISREG(existing.st_mode)) {
+        checkReplaceable(target, existing);
+    }
+    return existing.st_mode & 07777;
+}
 
 }  // namespace
 
@@ -237,7 +288,7 @@ std::string readTextFile(const std::filesystem::path& path) {
         text.erase(0, byteOrderMark.size());
     }
     if (!unicode::decodeUTF8(text)) {
-        throw FileError(path, "not valid UTF-8 text");
+        throw NotARulesFileError(path, "not valid UTF-8 text");
     }
     return text;
 }
@@ -245,7 +296,7 @@ std::string readTextFile(const std::filesystem::path& path) {
 void writeFileAtomically(const std::filesystem::path& path, std::string_view text) {
     const std::filesystem::path target = finalTarget(path);
     createFolder(target.parent_path());
-    ReplacementFile replacement(target);
+    ReplacementFile replacement(target, replaceableMode(target));
     replacement.write(text);
     replacement.commit();
 }

@@ -30,7 +30,6 @@ struct FileStamp {
     std::uintmax_t size = 0;
     std::uintmax_t device = 0;
     std::uintmax_t inode = 0;
-    bool regularFile = false;
 
     bool operator==(const FileStamp&) const = default;
 };
@@ -39,9 +38,9 @@ struct FileStamp {
 // dangling link.
 std::optional<FileStamp> fileStamp(const std::filesystem::path& path);
 
-// The whole file as text. Only a regular file of at most maxFileSize bytes is read, and nothing
-// waits for a FIFO's writer or a device. Invalid UTF-8 is an error; a leading UTF-8 byte-order
-// mark is dropped.
+// The whole file as text. Only a regular file of at most maxFileSize bytes is read; anything
+// else is refused before it is opened. Invalid UTF-8 is an error; a leading UTF-8 byte-order
+// mark is dropped. The refusals are NotARulesFileError, the system's failures FileError.
 std::string readTextFile(const std::filesystem::path& path);
 
 // Where a write through `path` must land for a symbolic link there to stay one: the end of its
@@ -50,9 +49,11 @@ std::string readTextFile(const std::filesystem::path& path);
 std::filesystem::path finalTarget(std::filesystem::path path);
 
 // Replaces the file whole or leaves it as it was: the text goes to a new file in the same folder,
-// is synced to disk, and is then renamed over the target. A symbolic link at `path` stays one:
-// the file at the end of its chain is replaced, in that file's own folder, which is created when
-// missing. A file that existed keeps its permissions; a new one gets those the umask leaves.
+// is synced to disk, and is then renamed over the target, and the folder synced. A symbolic link
+// at `path` stays one: the file at the end of its chain is replaced, in that file's own folder,
+// which is created when missing. A file that existed keeps its permissions, and the new one is
+// never wider open meanwhile; a new one gets those the umask leaves. A read-only file and one
+// with other hard links are refused, and left as they are.
 void writeFileAtomically(const std::filesystem::path& path, std::string_view text);
 
 }  // namespace dorvane::rulesfile

@@ -1,9 +1,12 @@
+#include "rules/RulesParser.hpp"
+
 #include <algorithm>
 #include <cstddef>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "rules/LayerMap.hpp"
@@ -72,24 +75,26 @@ std::vector<std::size_t> editorLineNumbers(std::u32string_view text) {
 
 std::string slotOf(std::u32string_view rule, std::size_t lineNumber) {
     std::string slot = unicode::lowercased(trimmed(rule, isWhiteSpace));
-    if (std::find(LayerMap::layers.begin(), LayerMap::layers.end(), slot) ==
-        LayerMap::layers.end()) {
+    if (!LayerMap::isLayer(slot)) {
         throw RulesError(std::string(unknownSlotMessage) + slot, lineNumber);
     }
     return slot;
 }
 
-void addItems(std::u32string_view items, const std::string& slot, Rules& rules) {
+void addItems(std::u32string_view items, const std::string& slot, std::size_t lineNumber,
+              ParsedRules& parsed) {
     for (const auto piece : split(items, isItemSeparator)) {
         const auto item = trimmed(piece, isWhiteSpace);
         if (!item.empty()) {
-            rules.insert_or_assign(unicode::lowercased(item), slot);
+            std::string key = unicode::lowercased(item);
+            parsed.lines.insert_or_assign(key, lineNumber);
+            parsed.rules.insert_or_assign(std::move(key), slot);
         }
     }
 }
 
 // Adds the line's rules; false when the line holds no app rule (blank or comment).
-bool addLine(std::u32string_view rawLine, std::size_t lineNumber, Rules& rules) {
+bool addLine(std::u32string_view rawLine, std::size_t lineNumber, ParsedRules& parsed) {
     const auto line = trimmed(rawLine, isWhiteSpaceOrLineBreak);
     if (line.empty() || line.front() == U'#') {
         return false;
@@ -99,28 +104,32 @@ bool addLine(std::u32string_view rawLine, std::size_t lineNumber, Rules& rules) 
         throw RulesError(std::string(expectedRulesMessage), lineNumber);
     }
     const std::string slot = slotOf(line.substr(0, colon), lineNumber);
-    addItems(line.substr(colon + 1), slot, rules);
+    addItems(line.substr(colon + 1), slot, lineNumber, parsed);
     return true;
 }
 
 }  // namespace
 
-Rules LayerMap::parse(std::string_view text) {
+Rules parseRules(std::string_view text) {
+    return parseRulesWithLines(text).rules;
+}
+
+ParsedRules parseRulesWithLines(std::string_view text) {
     const std::optional<std::u32string> decoded = unicode::decodeUTF8(text);
     if (!decoded) {
         throw std::invalid_argument("rules text is not valid UTF-8");
     }
     const auto lines = split(*decoded, isLineBreak);
     const auto lineNumbers = editorLineNumbers(*decoded);
-    Rules rules;
+    ParsedRules parsed;
     std::size_t ruleCount = 0;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        ruleCount += addLine(lines[i], lineNumbers[i], rules) ? 1 : 0;
+        ruleCount += addLine(lines[i], lineNumbers[i], parsed) ? 1 : 0;
     }
     if (ruleCount == 0) {
         throw RulesError(std::string(noRulesMessage), std::nullopt);
     }
-    return rules;
+    return parsed;
 }
 
 }  // namespace dorvane

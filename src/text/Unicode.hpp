@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,5 +26,11 @@ bool isSpaceSeparator(char32_t c);
 // Whether `part` occurs in `text`, ignoring case: full case folding with ICU, the user's
 // locale with CoreFoundation.
 bool containsIgnoringCase(std::string_view text, std::string_view part);
+
+// How many bytes the first `count` characters of `utf8` take, a character being what a reader
+// sees as one (a letter with its accents, a flag, an emoji with its modifiers); the whole size
+// when the text holds no more. ICU reads each ill-formed sequence as one character;
+// CoreFoundation, as above, takes none of such text.
+std::size_t sizeOfLeadingCharacters(std::string_view utf8, std::size_t count);
 
 }  // namespace dorvane::unicode

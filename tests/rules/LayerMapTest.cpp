@@ -1,3 +1,5 @@
+// The slot lookup: the built-in rules, the rules file's reloads as it changes, and the parse
+// errors reported once each.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -42,7 +44,8 @@ protected:
 
     test::TempDir folder;
     std::filesystem::path rulesFile = folder.path() / "dorvane" / "apps.txt";
-    LayerMap map{rulesFile};
+    std::chrono::system_clock::time_point now = test::longAfterEveryWrite();
+    LayerMap map{rulesFile, [this] { return now; }};
 };
 
 class BuiltInRulesTest : public LayerMapTest, public testing::WithParamInterface<LookupCase> {};
@@ -160,6 +163,30 @@ TEST_F(LayerMapTest, ByteOrderMarkIsDropped) {
     EXPECT_EQ(slotFor(std::nullopt, "Figma"), "cursor");
 }
 
+// Two writes 20 ms apart into the same file, each half alone broken: neither is read until the
+// file has gone unwritten for the settle time.
+TEST_F(LayerMapTest, AFileStillBeingWrittenIsTakenOnceItSettles) {
+    using namespace std::chrono_literals;
+    edit("slack: Figma", 1000);
+    ASSERT_EQ(slotFor(std::nullopt, "Figma"), "slack");
+
+    const auto written = [&](std::string_view text, std::chrono::milliseconds at) {
+        edit(text, 2000, std::chrono::nanoseconds(at).count());
+        now = std::chrono::system_clock::time_point(2000s + at);
+    };
+    written("cur", 0ms);
+    now += 5ms;
+    EXPECT_EQ(slotFor(std::nullopt, "Figma"), "slack");
+    written("cursor: Figma\n", 20ms);
+    now += LayerMap::settleTime - 1ms;
+    EXPECT_EQ(slotFor(std::nullopt, "Figma"), "slack");
+    EXPECT_FALSE(map.takeNewLoadError());
+
+    now += 1ms;
+    EXPECT_EQ(slotFor(std::nullopt, "Figma"), "cursor");
+    EXPECT_FALSE(map.takeNewLoadError());
+}
+
 // One save of the rules file (none: deleted), and the parse error it must newly report.
 struct Save {
     std::optional<std::string_view> text;
@@ -183,7 +210,7 @@ TEST_P(ParseErrorReportTest, ComesOncePerBrokenVersion) {
             std::filesystem::remove(rulesFile);
         }
         slotFor(std::nullopt, "Figma");
-        const auto error = map.takeNewParseError();
+        const auto error = map.takeNewLoadError();
         EXPECT_EQ(error ? std::optional<std::string>(error->what()) : std::nullopt, save.reported)
             << "after saving " << testing::PrintToString(save.text);
     }
@@ -204,7 +231,8 @@ INSTANTIATE_TEST_SUITE_P(
             {{"figma: Slack", unknownFigma}, {"slack: Figma", {}}, {"figma: Slack", unknownFigma}}},
         BreakageCase{"DeletedAndCreatedAgain",
                      {{"figma: Slack", unknownFigma}, {{}, {}}, {"figma: Slack", {}}}},
-        BreakageCase{"NotText", {{"cursor: Fig\xFFma", {}}}}),
+        BreakageCase{"NotText",
+                     {{"cursor: Fig\xFFma", "not valid UTF-8 text"}, {"cursor: Fig\xFF", {}}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -23,6 +23,11 @@ inline void setModificationTime(const std::filesystem::path& path, std::time_t s
     }
 }
 
+// A clock for LayerMap under which every file the test writes has long settled.
+inline std::chrono::system_clock::time_point longAfterEveryWrite() {
+    return std::chrono::system_clock::now() + std::chrono::hours(1);
+}
+
 // The status-change time cannot be set, and file systems take it from a coarse clock (a tick of
 // a few milliseconds on Linux), so two changes in quick succession may share it. Waits until a
 // change made now gets a later one than the file's last change.

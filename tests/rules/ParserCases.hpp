@@ -22,6 +22,8 @@ constexpr std::string_view defaultRulesText =
 static_assert(defaultRulesText.size() == 118);
 
 using ExpectedRules = std::vector<std::pair<std::string_view, std::string_view>>;
+// Key → the line that gave it its slot; checked where a case lists any.
+using ExpectedLines = std::vector<std::pair<std::string_view, std::size_t>>;
 
 inline const ExpectedRules defaultRules = {
     {"cursor", "cursor"},        {"com.anysphere.cursor", "cursor"},
@@ -39,10 +41,12 @@ struct ParserCase {
     std::string_view text;
     ExpectedRules rules;
     std::optional<ParseFailure> failure;
+    ExpectedLines lines = {};
 };
 
-inline ParserCase parsesTo(std::string_view name, std::string_view text, ExpectedRules rules) {
-    return {name, text, std::move(rules), std::nullopt};
+inline ParserCase parsesTo(std::string_view name, std::string_view text, ExpectedRules rules,
+                           ExpectedLines lines = {}) {
+    return {name, text, std::move(rules), std::nullopt, std::move(lines)};
 }
 
 inline ParserCase failsWith(std::string_view name, std::string_view text, std::string_view message,
@@ -82,7 +86,8 @@ inline const std::vector<ParserCase> parserCases = {
               {"c", "slack"},
               {"d", "general"},
               {"e", "cursor"},
-              {"f", "slack"}}),
+              {"f", "slack"}},
+             {{"a", 1}, {"b", 2}, {"c", 3}, {"d", 4}, {"e", 5}, {"f", 6}}),
     parsesTo("SpaceSeparatorBlanks",
              NBSP "cursor" IDEOGRAPHIC_SPACE ":" NBSP "Figma" IDEOGRAPHIC_SPACE
                   ",\tcom.figma.Desktop" EM_SPACE,
@@ -95,7 +100,9 @@ inline const std::vector<ParserCase> parserCases = {
     parsesTo("IndentedComments", " \t# cursor: Figma\n" IDEOGRAPHIC_SPACE "#slack\nchrome: Arc",
              {{"arc", "chrome"}}),
     parsesTo("LastMentionWins", "cursor: Figma, Arc\nslack: FIGMA\nchrome: figma",
-             {{"figma", "chrome"}, {"arc", "cursor"}}),
+             {{"figma", "chrome"}, {"arc", "cursor"}}, {{"figma", 3}, {"arc", 1}}),
+    parsesTo("LinesAsAnEditorCountsThem", "# mine\r\n\r\ncursor: Figma\n\rslack: Arc",
+             {{"figma", "cursor"}, {"arc", "slack"}}, {{"figma", 3}, {"arc", 5}}),
     parsesTo("SeparatorsOnly", "slack: , ;", {}),
     parsesTo("RuleWithoutItemsAmongComments", "# mine\n\ngeneral:\n", {}),
     parsesTo("CapitalSlotAndSemicolon", "  CHROME  : Google Chrome; com.google.Chrome",

@@ -1,7 +1,11 @@
+// Importing a chosen file as the rules file: what is refused, what the write keeps (links,
+// permissions), and reading files that are not rules files.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <optional>
@@ -60,7 +64,7 @@ protected:
     test::TempDir folder;
     std::filesystem::path rulesFile = folder.path() / "dorvane" / "apps.txt";
     std::filesystem::path source = folder.path() / "chosen.txt";
-    LayerMap map{rulesFile};
+    LayerMap map{rulesFile, test::longAfterEveryWrite};
     std::filesystem::file_time_type loadedTime;
 };
 
@@ -198,8 +202,9 @@ struct NotARulesFile {
 class NotARulesFileTest : public RulesImportTest,
                           public testing::WithParamInterface<NotARulesFile> {};
 
-// Import and check read the chosen file; the reload behind each lookup reads the rules file. A
-// plain open() of a FIFO waits for a writer for ever, so a test that hangs here has found a fault.
+// Import and check read the chosen file; the reload behind each lookup reads the rules file, and
+// tells why once. A plain open() of a FIFO waits for a writer for ever, so a test that hangs here
+// has found a fault.
 TEST_P(NotARulesFileTest, IsRefusedWithoutWaitingAndTheRulesStay) {
     const NotARulesFile& item = GetParam();
     loadRules();
@@ -213,6 +218,12 @@ TEST_P(NotARulesFileTest, IsRefusedWithoutWaitingAndTheRulesStay) {
     std::filesystem::remove(rulesFile);
     item.place(rulesFile);
     EXPECT_EQ(slotForName("Figma"), "slack");
+    const auto error = map.takeNewLoadError();
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->what(), item.reason);
+    EXPECT_EQ(error->line(), std::nullopt);
+    slotForName("Figma");
+    EXPECT_FALSE(map.takeNewLoadError());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -233,6 +244,39 @@ INSTANTIATE_TEST_SUITE_P(
                       },
                       "larger than 1 MiB"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Opening a FIFO, even without waiting, would wake a writer waiting on it, which then dies of
+// SIGPIPE: inotify sees every open.
+TEST_F(RulesImportTest, AFIFOIsNeverOpened) {
+    ASSERT_EQ(::mkfifo(source.c_str(), 0600), 0);
+    const int events = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(::inotify_add_watch(events, source.c_str(), IN_OPEN), 0);
+
+    importError(map, source);
+    readError(source);
+
+    inotify_event event{};
+    EXPECT_LT(::read(events, &event, sizeof event), 0) << "the FIFO was opened";
+    ::close(events);
+}
+
+// The rename would replace either: the folder's permissions allow it.
+TEST_F(RulesImportTest, RefusesToReplaceAReadOnlyOrHardLinkedFile) {
+    loadRules();
+    writeFile(source, "chrome: Figma\n");
+    std::filesystem::permissions(rulesFile, std::filesystem::perms(0444));
+    EXPECT_EQ(importError(map, source),
+              rulesFile.string() + ": read-only, so it was left as it is");
+    std::filesystem::permissions(rulesFile, std::filesystem::perms(0600));
+    expectRulesUnchanged();
+
+    std::filesystem::create_hard_link(rulesFile, folder.path() / "backup.txt");
+    EXPECT_EQ(importError(map, source),
+              rulesFile.string() +
+                  ": has other hard links, which a replacement would part from it, so it was left "
+                  "as it is");
+    expectRulesUnchanged();
+}
 
 // Files under /proc report a size of 0 whatever they hold, as a file still growing understates
 // its size: only the count of bytes read can stop them.

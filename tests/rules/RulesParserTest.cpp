@@ -1,3 +1,4 @@
+// The rules parser: text in, the rules or the exact error and its line out.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -33,7 +34,11 @@ class RulesParserTest : public testing::TestWithParam<ParserCase> {};
 TEST_P(RulesParserTest, GivesTheRulesOrTheExactError) {
     const ParserCase& parserCase = GetParam();
     if (!parserCase.failure) {
-        EXPECT_EQ(LayerMap::parse(parserCase.text), rulesOf(parserCase.rules));
+        const ParsedRules parsed = parseRulesWithLines(parserCase.text);
+        EXPECT_EQ(parsed.rules, rulesOf(parserCase.rules));
+        for (const auto& [key, line] : parserCase.lines) {
+            EXPECT_EQ(parsed.lines.at(std::string(key)), line) << key;
+        }
         return;
     }
     try {
