@@ -3,29 +3,21 @@
 #include <filesystem>
 
 #include "app/BrokenRulesNotice.hpp"
+#include "link/PadProtocol.hpp"
 #include "rules/RulesError.hpp"
 #include "rules/RulesFile.hpp"
 
 namespace dorvane {
 
 AppDelegate::AppDelegate(DeviceRegistry& registry, LayerMap& layerMap, const Platform& platform)
-    : registry_(registry),
-      cdc_(registry),
-      layerMap_(layerMap),
-      workspace_(platform.workspace),
-      statusItem_(platform.statusItem),
-      mainLoop_(platform.mainLoop),
-      opener_(platform.opener),
-      dialogs_(platform.dialogs),
-      rulesWatch_(platform.rulesWatch),
-      notifier_(platform.notifier) {}
+    : registry_(registry), cdc_(registry), layerMap_(layerMap), platform_(platform) {}
 
 void AppDelegate::applicationDidFinishLaunching() {
-    statusItem_.create([this](MenuAction action) { perform(action); });
-    workspace_.observeActivations(
+    platform_.statusItem.create([this](MenuAction action) { perform(action); });
+    platform_.workspace.observeActivations(
         [this](const std::optional<RunningApplication>& app) { appActivated(app); });
-    mainLoop_.startRepeatingTimer([this] { tick(); });
-    rulesWatch_.start(layerMap_.fileURL(), [this] { rulesChanged(); });
+    platform_.mainLoop.startRepeatingTimer([this] { tick(); });
+    platform_.rulesWatch.start(layerMap_.fileURL(), [this] { rulesChanged(); });
     registry_.watchSerialDevices([this] { serialDevicesChanged(); });
     tick();
 }
@@ -34,7 +26,7 @@ void AppDelegate::appActivated(const std::optional<RunningApplication>& app) {
     if (quitting_) {
         return;
     }
-    considerFrontmost(app ? app : workspace_.frontmostApplication());
+    considerFrontmost(app ? app : platform_.workspace.frontmostApplication());
 }
 
 void AppDelegate::togglePause() {
@@ -50,8 +42,8 @@ void AppDelegate::togglePause() {
 void AppDelegate::quit() {
     quitting_ = true;
     cdc_.closePort();
-    dialogs_.dismiss();
-    mainLoop_.terminate();
+    platform_.dialogs.dismiss();
+    platform_.mainLoop.terminate();
 }
 
 void AppDelegate::perform(MenuAction action) {
@@ -84,7 +76,7 @@ void AppDelegate::openConfigurator() {
     paused_ = true;
     cdc_.closePort();
     rebuildMenu();
-    opener_.openURL(configuratorURL);
+    platform_.opener.openURL(configuratorURL);
 }
 
 void AppDelegate::importAppRules() {
@@ -92,7 +84,7 @@ void AppDelegate::importAppRules() {
         return;
     }
     choosingFile_ = true;
-    const auto chosen = dialogs_.chooseFile("Import Dorvane app rules");
+    const auto chosen = platform_.dialogs.chooseFile("Import Dorvane app rules");
     choosingFile_ = false;
     if (!chosen || quitting_) {
         return;
@@ -100,13 +92,13 @@ void AppDelegate::importAppRules() {
     try {
         layerMap_.importRules(*chosen);
     } catch (const FileError& error) {
-        dialogs_.showError(error.what());
+        platform_.dialogs.showError(error.what());
         return;
     } catch (const RulesError& error) {
-        dialogs_.showError(error.what());
+        platform_.dialogs.showError(error.what());
         return;
     }
-    considerFrontmost(workspace_.frontmostApplication());
+    considerFrontmost(platform_.workspace.frontmostApplication());
 }
 
 // Whatever stands at the rules path, even an empty or broken file, is opened as it is.
@@ -116,11 +108,11 @@ void AppDelegate::editAppRules() {
         try {
             writeDefaultRules();
         } catch (const FileError& error) {
-            dialogs_.showError(error.what());
+            platform_.dialogs.showError(error.what());
             return;
         }
     }
-    opener_.openFile(layerMap_.fileURL());
+    platform_.opener.openFile(layerMap_.fileURL());
 }
 
 void AppDelegate::writeDefaultRules() {
@@ -131,17 +123,40 @@ CompanionState AppDelegate::state() const {
     return {lastLayer_, frontmostName_, paused_, cdc_.isOpen(), cdc_.path(), cdc_.accessDenied()};
 }
 
+void AppDelegate::observeStatus(std::string backend, StatusObserver observer, Clock now) {
+    backend_ = std::move(backend);
+    statusObserver_ = std::move(observer);
+    now_ = std::move(now);
+    publishedStatus_.reset();
+    publishStatus();
+}
+
+CompanionStatus AppDelegate::status() const {
+    PadState pad = PadState::notFound;
+    if (paused_) {
+        pad = PadState::paused;
+    } else if (cdc_.isOpen()) {
+        pad = PadState::connected;
+    } else if (cdc_.accessDenied()) {
+        pad = PadState::noPermission;
+    } else if (cdc_.inUse()) {
+        pad = PadState::inUse;
+    }
+    return {backend_, frontmost_, lastLayer_,  match_,    layerMap_.fileURL().string(),
+            paused_,  pad,        cdc_.path(), lastLine_, lastLineTime_};
+}
+
 void AppDelegate::tick() {
     if (quitting_) {
         return;
     }
-    rulesWatch_.catchUp();
+    platform_.rulesWatch.catchUp();
     if (paused_) {
         rebuildMenu();
         return;
     }
     restoreLink();
-    considerFrontmost(workspace_.frontmostApplication());
+    considerFrontmost(platform_.workspace.frontmostApplication());
 }
 
 // A new connection shows the pad's default layer, not the one last decided. That includes a
@@ -165,11 +180,14 @@ void AppDelegate::serialDevicesChanged() {
 }
 
 void AppDelegate::considerFrontmost(const std::optional<RunningApplication>& app) {
-    std::string slot = "general";
-    frontmostName_ = noName;
+    std::string slot(LayerMap::fallbackLayer);
+    frontmostName_ = text::noName;
+    frontmost_ = app;
+    match_.reset();
     if (app) {
-        frontmostName_ = app->localizedName.value_or(noName);
-        slot = layerMap_.layerFor(*app).value_or("general");
+        frontmostName_ = app->localizedName.value_or(text::noName);
+        match_ = layerMap_.matchFor(*app);
+        slot = match_ ? match_->slot : slot;
         reportBrokenRules();
     }
     if (lastLayer_ != slot) {
@@ -189,26 +207,44 @@ void AppDelegate::rulesChanged() {
 
 // The rules in force stay as they are; the user only learns why the edit did not take.
 void AppDelegate::reportBrokenRules() {
-    if (const auto error = layerMap_.takeNewParseError()) {
-        notifier_.notify(brokenRulesNotice(layerMap_.fileURL(), *error));
+    if (const auto error = layerMap_.takeNewLoadError()) {
+        platform_.notifier.notify(brokenRulesNotice(layerMap_.fileURL(), *error));
     }
 }
 
 // A connection that sendLine() opens itself is told the slot right away.
 void AppDelegate::sendLayer(const std::string& slot) {
-    cdc_.sendLine("LAYER " + slot);
+    std::string line = layerCommand(slot);
+    if (cdc_.sendLine(line)) {
+        lastLine_ = std::move(line);
+        lastLineTime_ = now_();
+    }
     connectionsTold_ = cdc_.connectionCount();
 }
 
 // Rebuilt after every event, but shown only when it changed: a menu replaced while it is open
-// flickers or closes.
+// flickers or closes. The status follows the same events.
 void AppDelegate::rebuildMenu() {
+    publishStatus();
     MenuModel menu = menuModelFor(state());
     if (menu == shownMenu_) {
         return;
     }
-    statusItem_.show(menu);
+    platform_.statusItem.show(menu);
     shownMenu_ = std::move(menu);
+}
+
+// A watcher hears of changes only: nothing is said, and nobody woken, while nothing changes.
+void AppDelegate::publishStatus() {
+    if (!statusObserver_) {
+        return;
+    }
+    CompanionStatus current = status();
+    if (current == publishedStatus_) {
+        return;
+    }
+    statusObserver_(current);
+    publishedStatus_ = std::move(current);
 }
 
 }  // namespace dorvane

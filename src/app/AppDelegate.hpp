@@ -1,9 +1,12 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
+#include "app/CompanionStatus.hpp"
 #include "app/Dialogs.hpp"
 #include "app/MainLoop.hpp"
 #include "app/Notifier.hpp"
@@ -13,6 +16,7 @@
 #include "app/Workspace.hpp"
 #include "link/CDCLink.hpp"
 #include "rules/LayerMap.hpp"
+#include "text/NoName.hpp"
 
 namespace dorvane {
 
@@ -20,9 +24,6 @@ namespace dorvane {
 // the pad when it changes. Everything runs on the main loop; nothing here is thread-safe.
 class AppDelegate {
 public:
-    // The frontmost name shown when there is no application to name (U+2014).
-    static constexpr const char* noName = "\u2014";
-
     // The web configurator, which needs the pad's serial port for itself.
     static constexpr const char* configuratorURL = "https://dorvane.app/configurator/";
 
@@ -42,6 +43,9 @@ public:
         RulesFolderWatch& rulesWatch;
         Notifier& notifier;
     };
+
+    using StatusObserver = std::function<void(const CompanionStatus&)>;
+    using Clock = std::function<std::chrono::system_clock::time_point()>;
 
     AppDelegate(DeviceRegistry& registry, LayerMap& layerMap, const Platform& platform);
     AppDelegate(const AppDelegate&) = delete;
@@ -73,11 +77,13 @@ public:
     // What the status menu asks for.
     void perform(MenuAction action);
 
-    const CDCLink& cdc() const { return cdc_; }
-    const std::optional<std::string>& lastLayer() const { return lastLayer_; }
-    const std::string& frontmostName() const { return frontmostName_; }
-    bool paused() const { return paused_; }
     CompanionState state() const;
+
+    // Tells `observer` the status now, then after each event that changed it, and only then.
+    // `backend` names the workspace followed; `now` dates the lines sent from now on.
+    void observeStatus(std::string backend, StatusObserver observer,
+                       Clock now = std::chrono::system_clock::now);
+    CompanionStatus status() const;
 
 private:
     void tick();
@@ -88,26 +94,29 @@ private:
     void reportBrokenRules();
     void sendLayer(const std::string& slot);
     void rebuildMenu();
+    void publishStatus();
     void writeDefaultRules();
 
     DeviceRegistry& registry_;
     CDCLink cdc_;
     LayerMap& layerMap_;
-    Workspace& workspace_;
-    StatusItem& statusItem_;
-    MainLoop& mainLoop_;
-    Opener& opener_;
-    Dialogs& dialogs_;
-    RulesFolderWatch& rulesWatch_;
-    Notifier& notifier_;
+    const Platform platform_;
     std::optional<std::string> lastLayer_;
-    std::string frontmostName_ = noName;
+    std::string frontmostName_ = text::noName;
     bool paused_ = false;
     // The link's connections that have been told lastLayer_ (or a newer slot).
     std::uint64_t connectionsTold_ = 0;
     bool choosingFile_ = false;
     bool quitting_ = false;
     std::optional<MenuModel> shownMenu_;
+    std::optional<RunningApplication> frontmost_;
+    std::optional<LayerMatch> match_;
+    std::optional<std::string> lastLine_;
+    std::optional<std::chrono::system_clock::time_point> lastLineTime_;
+    std::string backend_;
+    StatusObserver statusObserver_;
+    Clock now_ = std::chrono::system_clock::now;
+    std::optional<CompanionStatus> publishedStatus_;
 };
 
 }  // namespace dorvane

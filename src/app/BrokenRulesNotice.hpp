@@ -5,20 +5,23 @@
 
 #include "app/Notifier.hpp"
 #include "rules/RulesError.hpp"
+#include "text/Shortening.hpp"
 
 namespace dorvane {
 
 // What the user is told when a saved rules file does not parse, for example
-// "apps.txt, line 3: Unknown profile slot: figma. The previous rules stay in force."
+// "apps.txt, line 3: Unknown profile slot: figma. The previous rules stay in force." The mistake
+// quotes the file, which may hold anything: it is shortened, and the last sentence always shows.
 inline Notification brokenRulesNotice(const std::filesystem::path& rulesFile,
                                       const RulesError& error) {
-    std::string body = rulesFile.filename().string();
+    std::string mistake = rulesFile.filename().string();
     if (error.line()) {
-        body += ", line " + std::to_string(*error.line());
+        mistake += ", line " + std::to_string(*error.line());
     }
-    body += ": ";
-    body += error.what();
-    if (!body.ends_with('.')) {
+    mistake += ": ";
+    mistake += error.what();
+    std::string body = text::shortened(mistake);
+    if (!body.ends_with('.') && !body.ends_with("\u2026")) {
         body += '.';
     }
     body += " The previous rules stay in force.";

@@ -21,8 +21,9 @@ inline bool runsCompanion(const std::vector<std::string>& args,
     return args.empty() || (withSerialNumber && args.size() == 1 && args[0].starts_with("-psn_"));
 }
 
-// The commands (check, slot, pads, send, frontmost, gnome-extension, --help, --version). `args`
-// excludes the program name. Returns the exit code. The output formats are relied on by scripts.
+// The commands (check, slot, pads, send, frontmost, status, those of platformCommands(), --help,
+// --version). `args` excludes the program name. Returns the exit code. The output formats are
+// relied on by scripts.
 int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace dorvane

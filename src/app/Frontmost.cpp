@@ -2,15 +2,15 @@
 
 #include <algorithm>
 
+#include "text/NoName.hpp"
+
 namespace dorvane {
 namespace {
-
-constexpr const char* none = "\u2014";
 
 // A tab or a line break inside a name would shift the columns that scripts cut.
 std::string field(const std::optional<std::string>& text) {
     if (!text || text->empty()) {
-        return none;
+        return text::noName;
     }
     std::string flat = *text;
     std::replace_if(
@@ -30,13 +30,16 @@ std::string frontmostLine(const std::string& backend,
 int printFrontmost(FrontmostSource& source, bool watch, std::ostream& out) {
     Workspace& workspace = source.workspace();
     out << frontmostLine(source.backend(), workspace.frontmostApplication()) << std::flush;
-    if (!watch) {
+    if (!watch || !out) {
         return 0;
     }
     // Flushed line by line: a watcher reads through a pipe, and a line is an event.
     workspace.observeActivations([&](std::optional<RunningApplication> activated) {
         const auto application = activated ? activated : workspace.frontmostApplication();
         out << frontmostLine(source.backend(), application) << std::flush;
+        if (!out) {
+            source.stopWatching();
+        }
     });
     return source.runUntilInterrupted();
 }

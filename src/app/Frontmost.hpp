@@ -16,13 +16,18 @@ class FrontmostSource {
 public:
     virtual ~FrontmostSource() = default;
 
-    // As printed: "wlr", "x11", "macos".
+    // Printed first on every line, so that a user's report tells which backend answered; the
+    // platform's own name for it.
     virtual std::string backend() const = 0;
     virtual Workspace& workspace() = 0;
 
-    // Runs the main loop until SIGINT or SIGTERM (exit code 0), or until the desktop is lost
-    // (1, after one line on stderr).
+    // Runs the main loop until SIGINT or SIGTERM or stopWatching() (exit code 0), or until the
+    // desktop is lost (1, after one line on stderr). A write to a reader that has gone must fail
+    // while the source lives, not end the process.
     virtual int runUntilInterrupted() = 0;
+
+    // Has the running loop end as an interruption does; called from within it.
+    virtual void stopWatching() = 0;
 };
 
 // Opens the workspace the companion would follow on this platform; null, after one line on
@@ -34,7 +39,8 @@ std::string frontmostLine(const std::string& backend,
                           const std::optional<RunningApplication>& application);
 
 // Prints the frontmost application; when `watch`, then one line at each activation until the
-// source's loop ends. The exit code.
+// source's loop ends, or a line cannot be written: a reader that has gone (`| head -1`) is a
+// normal end. The exit code.
 int printFrontmost(FrontmostSource& source, bool watch, std::ostream& out);
 
 }  // namespace dorvane

@@ -4,15 +4,17 @@
 
 namespace dorvane {
 
-// The platform's main loop, as the controller needs it: a one-second tick and a way out.
+// The platform owns the loop that every event arrives on; the controller only needs a pulse and a
+// way out of it.
 class MainLoop {
 public:
     virtual ~MainLoop() = default;
 
-    // Calls `tick` every second, on the main loop, until the process ends.
+    // Every second until the process ends. The tick catches what not every platform announces:
+    // a pad plugged in, a dead port, a rules file saved, an activation missed.
     virtual void startRepeatingTimer(std::function<void()> tick) = 0;
 
-    // Ends the main loop; the process then exits.
+    // Ends the loop, and with it the process: the companion keeps nothing that needs saving.
     virtual void terminate() = 0;
 };
 

@@ -1,5 +1,8 @@
 #include "app/MenuModel.hpp"
 
+#include "rules/LayerMap.hpp"
+#include "text/Shortening.hpp"
+
 namespace dorvane {
 namespace {
 
@@ -36,7 +39,7 @@ MenuModel menuModelFor(const CompanionState& state) {
             stateLine("Dorvane"),
             stateLine("Layer: " + state.lastLayer.value_or("cursor (default)")),
             stateLine(padLine(state)),
-            stateLine("Frontmost: " + state.frontmostName),
+            stateLine(text::shortened("Frontmost: " + state.frontmostName)),
             separator(),
             action("Customize keys\u2026", MenuAction::openConfigurator),
             action(state.paused ? "Resume companion" : "Pause companion", MenuAction::togglePause),
@@ -44,7 +47,7 @@ MenuModel menuModelFor(const CompanionState& state) {
             action("Edit app rules\u2026", MenuAction::editAppRules),
             action("Quit Dorvane", MenuAction::quit, "q"),
         },
-        "Dorvane \u00b7 " + state.lastLayer.value_or("general"),
+        "Dorvane \u00b7 " + state.lastLayer.value_or(std::string(LayerMap::fallbackLayer)),
     };
 }
 

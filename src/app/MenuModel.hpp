@@ -31,7 +31,8 @@ struct MenuModel {
 // The tooltip before the first menu is built.
 inline constexpr std::string_view launchTooltip = "Dorvane";
 
-// Four lines of state, a separator and the five actions, built afresh from the state.
+// Four lines of state, a separator and the five actions, built afresh from the state. The
+// frontmost application's name comes from other programs: its line is shortened to fit.
 MenuModel menuModelFor(const CompanionState& state);
 
 }  // namespace dorvane

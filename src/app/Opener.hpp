@@ -5,16 +5,16 @@
 
 namespace dorvane {
 
-// Hands web addresses and files to the applications the user chose for them. Failures are
-// silent: the user sees that nothing opened.
+// The companion shows no page and edits no text itself: the configurator is a web page and the
+// rules file a text file, each handed to the application the user chose for its kind. Failures
+// are silent: the user sees that nothing opened, and there is nobody else to tell.
 class Opener {
 public:
     virtual ~Opener() = default;
 
-    // Opens the address in the default browser.
     virtual void openURL(const std::string& url) = 0;
 
-    // Opens the file in the default application for its type.
+    // By the file's type, so that the rules file opens in the user's own text editor.
     virtual void openFile(const std::filesystem::path& file) = 0;
 };
 

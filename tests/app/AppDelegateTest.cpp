@@ -18,7 +18,7 @@ TEST_F(AppDelegateTest, LaunchWithThePadGreetsThenSendsTheSlotOnce) {
     mainLoop.fire();
 
     EXPECT_EQ(received(), greeting + "LAYER chrome\n");
-    EXPECT_EQ(delegate.frontmostName(), "Google Chrome");
+    EXPECT_EQ(delegate.state().frontmostName, "Google Chrome");
     ASSERT_FALSE(statusItem.menus.empty());
     EXPECT_EQ(statusItem.menus.back(),
               menuModelFor({"chrome", "Google Chrome", false, true, pad->slavePath()}));
@@ -27,7 +27,7 @@ TEST_F(AppDelegateTest, LaunchWithThePadGreetsThenSendsTheSlotOnce) {
 TEST_F(AppDelegateTest, PadPluggedInLaterGetsGreetingThenTheLastLayerWithinOneTick) {
     workspace.frontmost = slack;
     delegate.applicationDidFinishLaunching();
-    EXPECT_EQ(delegate.lastLayer(), "slack");
+    EXPECT_EQ(delegate.state().lastLayer, "slack");
     EXPECT_EQ(statusItem.menus.back().items[2].title, "Pad: not found");
 
     plugIn();
@@ -48,7 +48,7 @@ TEST_F(AppDelegateTest, SwitchingBetweenApplicationsOfOneSlotSendsNothing) {
     mainLoop.fire();
 
     EXPECT_EQ(received(), "");
-    EXPECT_EQ(delegate.frontmostName(), "Chrome Beta");
+    EXPECT_EQ(delegate.state().frontmostName, "Chrome Beta");
     EXPECT_EQ(statusItem.menus.size(), shown) << "an unchanged menu was shown again";
 }
 
@@ -75,7 +75,7 @@ TEST_F(AppDelegateTest, DeadPortReplacedWithinOneReconnectIsGreetedAndToldTheLas
     mainLoop.fire();
 
     EXPECT_EQ(received(), greeting + "LAYER chrome\n");
-    EXPECT_TRUE(delegate.cdc().isOpen());
+    EXPECT_TRUE(delegate.state().padOpen);
 }
 
 TEST_F(AppDelegateTest, UnplugThenReplugWithoutSwitchingRestoresTheLayer) {
@@ -85,7 +85,7 @@ TEST_F(AppDelegateTest, UnplugThenReplugWithoutSwitchingRestoresTheLayer) {
     unplug();
 
     mainLoop.fire();
-    EXPECT_FALSE(delegate.cdc().isOpen());
+    EXPECT_FALSE(delegate.state().padOpen);
     plugIn();
     mainLoop.fire();
 
@@ -126,7 +126,7 @@ TEST_F(AppDelegateTest, AnUnplugEventReleasesTheDeadPortAtOnceAndAPlugInEventRes
 
     unplug();
     registry.announce();
-    EXPECT_FALSE(delegate.cdc().isOpen());
+    EXPECT_FALSE(delegate.state().padOpen);
     EXPECT_EQ(statusItem.menus.back().items[2].title, "Pad: not found");
     plugIn();
     registry.announce();
@@ -148,9 +148,9 @@ TEST_F(AppDelegateTest, WhilePausedDecisionsGoOnButNothingIsSentOrOpened) {
     registry.announce();
     mainLoop.fire();
 
-    EXPECT_EQ(delegate.lastLayer(), "slack");
-    EXPECT_EQ(delegate.frontmostName(), "Slack");
-    EXPECT_FALSE(delegate.cdc().isOpen());
+    EXPECT_EQ(delegate.state().lastLayer, "slack");
+    EXPECT_EQ(delegate.state().frontmostName, "Slack");
+    EXPECT_FALSE(delegate.state().padOpen);
     EXPECT_EQ(registry.searches(), searchesWhenPaused);
     EXPECT_EQ(received(), "");
     EXPECT_EQ(statusItem.menus.back().items[2].title, "Pad: paused (port free for configurator)");
@@ -168,7 +168,7 @@ TEST_F(AppDelegateTest, ResumeGreetsSendsLastLayerThenTheFrontmostSlotIfItDiffer
     delegate.togglePause();
 
     EXPECT_EQ(received(), greeting + "LAYER slack\nLAYER cursor\n");
-    EXPECT_FALSE(delegate.paused());
+    EXPECT_FALSE(delegate.state().paused);
 }
 
 TEST_F(AppDelegateTest, AfterAFailedWriteTheSameSlotIsResentOnlyWhenThePortReopens) {
@@ -190,7 +190,7 @@ TEST_F(AppDelegateTest, AfterAFailedWriteTheSameSlotIsResentOnlyWhenThePortReope
     close(jam);
 
     workspace.activate(slack);
-    EXPECT_FALSE(delegate.cdc().isOpen());
+    EXPECT_FALSE(delegate.state().padOpen);
     workspace.activate(slack);
     received();  // the pad reads again, catching up on the filler
     mainLoop.fire();
@@ -205,7 +205,7 @@ TEST_F(AppDelegateTest, ActivationWithoutAnApplicationConsidersTheFrontmostOne) 
 
     workspace.activateUnnamed();
 
-    EXPECT_EQ(delegate.lastLayer(), "cursor");
+    EXPECT_EQ(delegate.state().lastLayer, "cursor");
 }
 
 TEST_F(AppDelegateTest, NoFrontmostApplicationMeansGeneralAndADash) {
@@ -215,13 +215,13 @@ TEST_F(AppDelegateTest, NoFrontmostApplicationMeansGeneralAndADash) {
 
     mainLoop.fire();
 
-    EXPECT_EQ(delegate.lastLayer(), "general");
-    EXPECT_EQ(delegate.frontmostName(), "\u2014");
+    EXPECT_EQ(delegate.state().lastLayer, "general");
+    EXPECT_EQ(delegate.state().frontmostName, "\u2014");
     workspace.activate(RunningApplication{"com.tinyspeck.slackmacgap", std::nullopt});
-    EXPECT_EQ(delegate.frontmostName(), "\u2014");
-    EXPECT_EQ(delegate.lastLayer(), "slack");  // a nameless application is still looked up
+    EXPECT_EQ(delegate.state().frontmostName, "\u2014");
+    EXPECT_EQ(delegate.state().lastLayer, "slack");  // a nameless application is still looked up
     workspace.activate(terminal);
-    EXPECT_EQ(delegate.lastLayer(), "general");
+    EXPECT_EQ(delegate.state().lastLayer, "general");
 }
 
 TEST_F(AppDelegateTest, QuitClosesThePortBeforeTerminating) {
@@ -234,6 +234,40 @@ TEST_F(AppDelegateTest, QuitClosesThePortBeforeTerminating) {
     statusItem.choose(MenuAction::quit);
 
     EXPECT_TRUE(closedFirst);
+}
+
+// A watcher of the status is told of changes only: ticks that change nothing wake nobody.
+TEST_F(AppDelegateTest, TheStatusIsToldAtEachChangeAndOnlyThen) {
+    plugIn();
+    workspace.frontmost = chrome;
+    const auto sentAt = std::chrono::system_clock::time_point(std::chrono::hours(500000));
+    std::vector<CompanionStatus> told;
+    delegate.observeStatus(
+        "x11", [&](const CompanionStatus& status) { told.push_back(status); },
+        [&] { return sentAt; });
+    delegate.applicationDidFinishLaunching();
+    mainLoop.fire();
+    mainLoop.fire();
+
+    ASSERT_EQ(told.size(), 2u);  // before launch, then after its decision
+    const LayerMatch builtIn{"chrome",
+                             LayerMatch::Source::builtIn,
+                             LayerMatch::Item::identifier,
+                             LayerMatch::Test::equals,
+                             "com.google.chrome",
+                             0};
+    EXPECT_EQ(
+        told.back(),
+        (CompanionStatus{"x11", chrome, "chrome", builtIn, (folder / "apps.txt").string(), false,
+                         PadState::connected, pad->slavePath(), "LAYER chrome", sentAt}));
+
+    workspace.activate(terminal);
+    statusItem.choose(MenuAction::togglePause);
+    ASSERT_EQ(told.size(), 4u);
+    EXPECT_EQ(told[2].slot, "general");
+    EXPECT_EQ(told[2].match, std::nullopt);
+    EXPECT_EQ(told[3].pad, PadState::paused);
+    EXPECT_EQ(told[3].lastLine, "LAYER general");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "app/AppDelegate.hpp"
+#include "link/PadProtocol.hpp"
 #include "support/FakeRegistry.hpp"
 #include "support/Pty.hpp"
 #include "support/TempDir.hpp"
@@ -133,7 +135,10 @@ inline const RunningApplication terminal{"org.gnome.Terminal", "Terminal"};
 class ControllerTest : public ::testing::Test {
 protected:
     TempDir folder;
-    LayerMap layerMap{folder / "apps.txt"};  // no file: the built-in rules decide
+    // No file: the built-in rules decide. The fake watch reports a save at once, where a real one
+    // waits for the file to settle, so the clock runs an hour ahead of every file written here.
+    LayerMap layerMap{folder / "apps.txt",
+                      [] { return std::chrono::system_clock::now() + std::chrono::hours(1); }};
     FakeRegistry registry;
     FakeWorkspace workspace;
     RecordingStatusItem statusItem;

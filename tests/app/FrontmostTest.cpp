@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <streambuf>
 #include <vector>
 
 #include "app/Frontmost.hpp"
@@ -36,22 +37,44 @@ public:
     std::optional<RunningApplication> frontmost;
     std::vector<std::optional<RunningApplication>> activations;
     bool ran = false;
+    int activationsPlayed = 0;
 
     std::string backend() const override { return "x11"; }
     Workspace& workspace() override { return *this; }
     int runUntilInterrupted() override {
         ran = true;
         for (const auto& activation : activations) {
+            if (stopped_) {
+                break;
+            }
+            ++activationsPlayed;
             handler_(activation);
         }
         return 0;
     }
+    void stopWatching() override { stopped_ = true; }
 
     std::optional<RunningApplication> frontmostApplication() override { return frontmost; }
     void observeActivations(ActivationHandler handler) override { handler_ = std::move(handler); }
 
 private:
     ActivationHandler handler_;
+    bool stopped_ = false;
+};
+
+// A pipe whose reader left after the first line, as `frontmost --watch | head -1` leaves it.
+class ReaderGoneAfterOneLine final : public std::streambuf {
+public:
+    std::string received;
+
+protected:
+    int_type overflow(int_type c) override {
+        if (received.find('\n') != std::string::npos) {
+            return traits_type::eof();
+        }
+        received += traits_type::to_char_type(c);
+        return c;
+    }
 };
 
 TEST(PrintFrontmost, PrintsOnceWithoutWatchingAndALinePerActivationWhenWatching) {
@@ -69,6 +92,18 @@ TEST(PrintFrontmost, PrintsOnceWithoutWatchingAndALinePerActivationWhenWatching)
     EXPECT_EQ(printFrontmost(watched, true, watchOut), 0);
     EXPECT_EQ(watchOut.str(),
               "x11\tcursor\tCursor\nx11\tcom.slack.Slack\tSlack\nx11\tcursor\tCursor\n");
+}
+
+TEST(PrintFrontmost, AWatchEndsNormallyAtTheFirstLineItCannotWrite) {
+    ScriptedSource watched;
+    watched.frontmost = cursor;
+    watched.activations = {slack, slack, slack};
+    ReaderGoneAfterOneLine pipe;
+    std::ostream out(&pipe);
+
+    EXPECT_EQ(printFrontmost(watched, true, out), 0);
+    EXPECT_EQ(pipe.received, "x11\tcursor\tCursor\n");
+    EXPECT_EQ(watched.activationsPlayed, 1);
 }
 
 }  // namespace

@@ -1,6 +1,13 @@
+// The tray menu's model for each state of the companion: its state lines, toggle and tooltip,
+// its fixed entries, and names shortened to what fits.
 #include "app/MenuModel.hpp"
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+
+#include "text/Shortening.hpp"
 
 namespace dorvane {
 namespace {
@@ -86,6 +93,27 @@ TEST(MenuModelTest, FixedEntriesInOrder) {
         {false, "Quit Dorvane", true, MenuAction::quit, "q"},
     };
     EXPECT_EQ(menu.items, expected);
+}
+
+TEST(MenuModelTest, LongNameIsShortened) {
+    CompanionState state{"cursor", std::string(1 << 20, 'x'), false, false, std::nullopt};
+    EXPECT_EQ(menuModelFor(state).items[3].title, "Frontmost: " + std::string(68, 'x') + "\u2026");
+}
+
+// 80 characters at most, a character being what a reader sees as one.
+TEST(ShortenedTextTest, KeepsWholeCharactersUpToEighty) {
+    const std::string a78(78, 'a');
+    const std::pair<std::string, std::string> cases[] = {
+        {"Slack", "Slack"},
+        {std::string(80, 'a'), std::string(80, 'a')},
+        {std::string(81, 'a'), std::string(79, 'a') + "\u2026"},
+        {a78 + "\U0001F1EB\U0001F1F7bb", a78 + "\U0001F1EB\U0001F1F7\u2026"},  // a flag
+        {a78 + "e\u0301bb", a78 + "e\u0301\u2026"},                            // an accent
+        {a78 + "\u00e9\u00e9", a78 + "\u00e9\u00e9"},
+    };
+    for (const auto& [text, shown] : cases) {
+        EXPECT_EQ(text::shortened(text), shown);
+    }
 }
 
 }  // namespace

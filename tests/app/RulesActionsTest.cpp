@@ -34,10 +34,10 @@ TEST_F(RulesActionsTest, CustomizeKeysReleasesThePortBeforeOpeningTheConfigurato
 
     EXPECT_TRUE(portFreeWhenOpened);
     EXPECT_EQ(opener.opened, std::vector<std::string>{"https://dorvane.app/configurator/"});
-    EXPECT_TRUE(delegate.paused());
+    EXPECT_TRUE(delegate.state().paused);
     EXPECT_EQ(padLine(), "Pad: paused (port free for configurator)");
     mainLoop.fire();
-    EXPECT_FALSE(delegate.cdc().isOpen());
+    EXPECT_FALSE(delegate.state().padOpen);
 }
 
 TEST_F(RulesActionsTest, CustomizeKeysAgainWhilePausedOpensTheConfiguratorAgain) {
@@ -46,7 +46,7 @@ TEST_F(RulesActionsTest, CustomizeKeysAgainWhilePausedOpensTheConfiguratorAgain)
 
     statusItem.choose(MenuAction::openConfigurator);
 
-    EXPECT_TRUE(delegate.paused());
+    EXPECT_TRUE(delegate.state().paused);
     EXPECT_EQ(opener.opened.size(), 2u);
     EXPECT_EQ(statusItem.menus.back().items[6].title, "Resume companion");
 }
@@ -56,7 +56,7 @@ TEST_F(RulesActionsTest, CustomizeKeysWithoutAPadStillPauses) {
 
     statusItem.choose(MenuAction::openConfigurator);
 
-    EXPECT_TRUE(delegate.paused());
+    EXPECT_TRUE(delegate.state().paused);
     EXPECT_EQ(opener.opened.size(), 1u);
 }
 
@@ -141,9 +141,9 @@ TEST_F(RulesActionsTest, ImportWhilePausedRecordsTheSlotAndSendsNothing) {
 
     importFileWith("slack: Slack\n");
 
-    EXPECT_EQ(delegate.lastLayer(), "slack");
+    EXPECT_EQ(delegate.state().lastLayer, "slack");
     EXPECT_EQ(statusItem.menus.back().items[1].title, "Layer: slack");
-    EXPECT_FALSE(delegate.cdc().isOpen());
+    EXPECT_FALSE(delegate.state().padOpen);
 }
 
 TEST_F(RulesActionsTest, EditWithNoRulesFileWritesTheDefaultRulesThenOpensThem) {
@@ -230,6 +230,9 @@ TEST(BrokenRulesNoticeTest, NamesTheFileTheLineAndTheReason) {
          "previous rules stay in force."},
         {RulesError("This file has no Dorvane app rules.", std::nullopt),
          "apps.txt: This file has no Dorvane app rules. The previous rules stay in force."},
+        {RulesError("Unknown profile slot: " + std::string(100'000, 'x'), 3),
+         "apps.txt, line 3: Unknown profile slot: " + std::string(39, 'x') +
+             "\u2026 The previous rules stay in force."},
     };
     for (const auto& [error, body] : cases) {
         EXPECT_EQ(brokenRulesNotice("/home/u/.config/dorvane/apps.txt", error).body, body);
