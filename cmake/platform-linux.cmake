@@ -1,50 +1,66 @@
-# Linux adapters: libudev for pad discovery, ICU for Unicode case mapping, GLib's loop for
-# udev's announcements.
+# The Linux platform's libraries, generated code and installed files; its sources are listed by
+# folder in src/platform/linux. The core takes libudev for pad discovery, ICU for Unicode case
+# mapping, GLib's loop for udev's announcements.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(UDEV REQUIRED IMPORTED_TARGET libudev)
 pkg_check_modules(ICU REQUIRED IMPORTED_TARGET icu-uc)
 pkg_check_modules(GIO REQUIRED IMPORTED_TARGET gio-unix-2.0)
 
-target_sources(dorvane_core PRIVATE
-    src/platform/linux/UdevRegistry.cpp
-    src/platform/linux/UdevMonitor.cpp
-    src/platform/linux/PlatformRegistry.cpp
-    src/platform/linux/UnicodeICU.cpp
-    src/platform/linux/RulesLocation.cpp
-    src/platform/linux/HomeFolder.cpp
-)
 target_link_libraries(dorvane_core PUBLIC PkgConfig::UDEV PkgConfig::ICU PkgConfig::GIO)
 
-# The logo drawn with cairo, for the tray at run time and for the icon theme at build time.
+# The logo is drawn with cairo.
 pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
-add_library(dorvane_logo_drawing STATIC src/platform/linux/CairoLogo.cpp)
-target_include_directories(dorvane_logo_drawing PUBLIC src)
-target_link_libraries(dorvane_logo_drawing PUBLIC PkgConfig::CAIRO)
 
-# The Linux shell: the frontmost window through a wlroots compositor's toplevel list or X11 (xcb,
-# EWMH, and X-Resource for the process behind a window), chosen at start; GIO (found above) for
-# desktop entries, GLib's loop, and the tray: a StatusNotifierItem with a GTK menu.
+# The Linux shell: the frontmost window through a wlroots or COSMIC compositor's toplevel list or
+# X11 (xcb, EWMH, and X-Resource for the process behind a window), chosen at start; GIO (found
+# above) for desktop entries, GLib's loop, and the tray: a StatusNotifierItem with a GTK menu.
 pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb xcb-ewmh xcb-res)
 pkg_check_modules(TRAY REQUIRED IMPORTED_TARGET gtk+-3.0 ayatana-appindicator3-0.1)
 
-# wlroots compositors: the toplevel list's client code, generated from our own copy of the protocol
-# (Debian ships none), on libwayland-client.
+# Wayland compositors: the toplevel lists' code, generated from our own copies of the protocols
+# (Debian 12 ships none of them, so every release builds from the same), on libwayland-client.
 enable_language(C)
 pkg_check_modules(WAYLAND REQUIRED IMPORTED_TARGET wayland-client)
 pkg_get_variable(WAYLAND_SCANNER wayland-scanner wayland_scanner)
-set(DORVANE_PROTOCOL ${PROJECT_SOURCE_DIR}/protocols/wlr-foreign-toplevel-management-unstable-v1.xml)
 set(DORVANE_PROTOCOL_DIR ${PROJECT_BINARY_DIR}/protocols)
-set(DORVANE_PROTOCOL_HEADER
-    ${DORVANE_PROTOCOL_DIR}/wlr-foreign-toplevel-management-unstable-v1-client-protocol.h)
-set(DORVANE_PROTOCOL_CODE ${DORVANE_PROTOCOL_DIR}/wlr-foreign-toplevel-management-unstable-v1.c)
-add_custom_command(
-    OUTPUT ${DORVANE_PROTOCOL_HEADER} ${DORVANE_PROTOCOL_CODE}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${DORVANE_PROTOCOL_DIR}
-    COMMAND ${WAYLAND_SCANNER} client-header ${DORVANE_PROTOCOL} ${DORVANE_PROTOCOL_HEADER}
-    COMMAND ${WAYLAND_SCANNER} private-code ${DORVANE_PROTOCOL} ${DORVANE_PROTOCOL_CODE}
-    DEPENDS ${DORVANE_PROTOCOL}
-    COMMENT "Generating the toplevel list's client code"
-    VERBATIM)
+
+# dorvane_wayland_protocol(NAME) generates from protocols/NAME.xml its client header, its server
+# header (for the tests' stand-in compositors) and its interface tables, which both ends share:
+# NAME_PROTOCOL_HEADERS and NAME_PROTOCOL_CODE name them.
+function(dorvane_wayland_protocol name)
+    set(xml ${PROJECT_SOURCE_DIR}/protocols/${name}.xml)
+    set(client ${DORVANE_PROTOCOL_DIR}/${name}-client-protocol.h)
+    set(server ${DORVANE_PROTOCOL_DIR}/${name}-server-protocol.h)
+    set(code ${DORVANE_PROTOCOL_DIR}/${name}.c)
+    add_custom_command(
+        OUTPUT ${client} ${server} ${code}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${DORVANE_PROTOCOL_DIR}
+        COMMAND ${WAYLAND_SCANNER} client-header ${xml} ${client}
+        COMMAND ${WAYLAND_SCANNER} server-header ${xml} ${server}
+        COMMAND ${WAYLAND_SCANNER} private-code ${xml} ${code}
+        DEPENDS ${xml}
+        COMMENT "Generating the code of ${name}"
+        VERBATIM)
+    set(${name}_PROTOCOL_HEADERS ${client} ${server} PARENT_SCOPE)
+    set(${name}_PROTOCOL_CODE ${code} PARENT_SCOPE)
+endfunction()
+
+dorvane_wayland_protocol(wlr-foreign-toplevel-management-unstable-v1)
+dorvane_wayland_protocol(ext-foreign-toplevel-list-v1)
+dorvane_wayland_protocol(cosmic-toplevel-info-unstable-v1)
+
+# COSMIC's two protocols, for the companion and the tests' stand-in compositor alike, with the
+# interfaces they name from protocols this program does not use.
+add_library(dorvane_cosmic_protocols STATIC
+    ${ext-foreign-toplevel-list-v1_PROTOCOL_HEADERS}
+    ${ext-foreign-toplevel-list-v1_PROTOCOL_CODE}
+    ${cosmic-toplevel-info-unstable-v1_PROTOCOL_HEADERS}
+    ${cosmic-toplevel-info-unstable-v1_PROTOCOL_CODE}
+    ${PROJECT_SOURCE_DIR}/src/platform/linux/cosmic/CosmicReferencedInterfaces.c
+)
+# Only libwayland's declarations: each end links the library of its own side.
+target_include_directories(dorvane_cosmic_protocols PUBLIC ${DORVANE_PROTOCOL_DIR}
+                                                           ${WAYLAND_INCLUDE_DIRS})
 
 # KWin's focus script, carried in the binary so that the companion needs no data file.
 set(DORVANE_KWIN_SCRIPT ${PROJECT_SOURCE_DIR}/data/kwin/dorvane-focus.js)
@@ -61,7 +77,7 @@ add_custom_command(
 # The GNOME Shell extension, in a variant for each format of GNOME Shell, generated from one
 # shared source and embedded in the binary for `dorvane gnome-extension install`.
 set(DORVANE_GNOME_EXTENSION_UUID dorvane@dorvane.app)
-set(DORVANE_GNOME_EXTENSION_VARIANTS "legacy:43:44;modules:45:50")
+set(DORVANE_GNOME_EXTENSION_VARIANTS "legacy:43:44;modules:45:51")
 set(DORVANE_GNOME_EXTENSION_SOURCE ${PROJECT_SOURCE_DIR}/data/gnome-shell-extension)
 set(DORVANE_GNOME_EXTENSION_DIR ${PROJECT_BINARY_DIR}/gnome-shell-extension)
 set(DORVANE_GNOME_EXTENSION_CODE ${DORVANE_GNOME_EXTENSION_DIR}/GnomeExtensionVariants.cpp)
@@ -87,47 +103,18 @@ add_custom_command(
     VERBATIM)
 
 add_library(dorvane_shell STATIC
-    ${DORVANE_PROTOCOL_HEADER}
-    ${DORVANE_PROTOCOL_CODE}
+    ${wlr-foreign-toplevel-management-unstable-v1_PROTOCOL_HEADERS}
+    ${wlr-foreign-toplevel-management-unstable-v1_PROTOCOL_CODE}
     ${DORVANE_KWIN_SCRIPT_CODE}
-    src/platform/linux/WaylandDisplay.cpp
-    src/platform/linux/WlrWorkspace.cpp
-    src/platform/linux/ReportedWorkspace.cpp
-    src/platform/linux/SessionBus.cpp
-    src/platform/linux/FocusReportEndpoint.cpp
-    src/platform/linux/KWinWorkspace.cpp
-    src/platform/linux/KWinScript.cpp
-    src/platform/linux/GnomeShellWorkspace.cpp
     ${DORVANE_GNOME_EXTENSION_CODE}
-    src/platform/linux/GnomeExtensionSetup.cpp
-    src/platform/linux/GnomeExtensionCommand.cpp
-    src/platform/linux/WorkspaceFactory.cpp
-    src/platform/linux/LinuxFrontmost.cpp
-    src/platform/linux/X11Workspace.cpp
-    src/platform/linux/DesktopEntryIdentity.cpp
-    src/platform/linux/IdentityResolver.cpp
-    src/platform/linux/GLibMainLoop.cpp
-    src/platform/linux/GtkStartup.cpp
-    src/platform/linux/GdkDisplayLoss.cpp
-    src/platform/linux/TrayStatusItem.cpp
-    src/platform/linux/GioOpener.cpp
-    src/platform/linux/GtkDialogs.cpp
-    src/platform/linux/GioRulesFolderWatch.cpp
-    src/platform/linux/GDBusNotifier.cpp
-    src/platform/linux/LinuxCompanion.cpp
-    src/platform/linux/InstanceLockFile.cpp
 )
 target_include_directories(dorvane_shell PUBLIC ${DORVANE_PROTOCOL_DIR})
-target_link_libraries(dorvane_shell PUBLIC dorvane_core dorvane_logo_drawing PkgConfig::XCB
-                                           PkgConfig::GIO PkgConfig::TRAY PkgConfig::WAYLAND)
+target_link_libraries(dorvane_shell PUBLIC dorvane_core dorvane_logo_drawing
+                                           dorvane_cosmic_protocols PkgConfig::XCB PkgConfig::GIO
+                                           PkgConfig::TRAY PkgConfig::WAYLAND)
 
 target_link_libraries(dorvane PRIVATE dorvane_shell)
-
-# The icon theme's icons are committed SVGs, so that a build, native or cross, runs nothing it
-# built. dorvane_logo redraws them from the tray's geometry (`make icons`); a test checks that the
-# committed files still match what it draws.
-add_executable(dorvane_logo EXCLUDE_FROM_ALL src/platform/linux/WriteLogo.cpp)
-target_link_libraries(dorvane_logo PRIVATE dorvane_logo_drawing)
+add_subdirectory(src/platform/linux)
 
 # udev reads rules from /etc and /usr/lib only. An install into /usr follows udev's own folder; one
 # elsewhere (/usr/local) puts the rule where udev still finds it.
@@ -153,6 +140,13 @@ install(FILES data/dorvane.bash-completion
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME dorvane)
 install(FILES docs/dorvane.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES data/70-dorvane.rules DESTINATION ${DORVANE_UDEV_RULES_DIR})
+# A systemd user unit for compositors that do not read XDG autostart (sway, labwc, …): installed,
+# never enabled; `systemctl --user enable dorvane.service` enables it. systemd looks for user units
+# in lib/systemd/user under /usr and /usr/local alike.
+set(DORVANE_SYSTEMD_USER_UNIT_DIR ${CMAKE_INSTALL_PREFIX}/lib/systemd/user
+    CACHE PATH "Where the systemd user unit is installed")
+configure_file(data/systemd/dorvane.service.in dorvane.service @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/dorvane.service DESTINATION ${DORVANE_SYSTEMD_USER_UNIT_DIR})
 if(DORVANE_INSTALL_AUTOSTART)
     install(FILES data/autostart/dorvane.desktop
             DESTINATION ${CMAKE_INSTALL_FULL_SYSCONFDIR}/xdg/autostart)

@@ -27,7 +27,8 @@ add_library(dorvane_shell STATIC
     src/platform/macos/UserNotificationNotifier.mm
     src/platform/macos/MacCompanion.mm
     src/platform/macos/MacFrontmost.mm
-    src/platform/macos/MacGnomeExtensionCommand.cpp
+    src/platform/macos/MacCommands.cpp
+    src/platform/macos/MacStatus.cpp
     src/platform/macos/InstanceLockFile.mm
 )
 target_link_libraries(dorvane_shell PUBLIC dorvane_core "-framework AppKit"

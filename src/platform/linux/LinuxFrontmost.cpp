@@ -1,49 +1,31 @@
-#include <gio/gio.h>
-
 #include <csignal>
 
 #include "app/Frontmost.hpp"
-#include "platform/linux/FocusReportEndpoint.hpp"
-#include "platform/linux/GLibMainLoop.hpp"
-#include "platform/linux/SessionBus.hpp"
+#include "platform/linux/CompanionOnBus.hpp"
 #include "platform/linux/WorkspaceFactory.hpp"
+#include "platform/linux/glib/GLibMainLoop.hpp"
+#include "platform/linux/status/CompanionFrontmost.hpp"
+#include "platform/linux/workspace/FocusReportEndpoint.hpp"
 
 namespace dorvane {
 namespace {
 
-// KWin and GNOME Shell report to one name on the session bus, which a running companion holds.
-// Asked only where one of them could be followed.
-bool companionHoldsReportName(const WorkspaceEnvironment& environment) {
-    const bool reportedBackendPossible =
-        !environment.waylandDisplay.empty() &&
-        (environment.forced.empty() || environment.forced == "kwin" ||
-         environment.forced == "gnome");
-    if (!reportedBackendPossible) {
-        return false;
-    }
-    std::string ignored;
-    const auto bus = connectToSessionBus(ignored);
-    if (!bus) {
-        return false;
-    }
-    const auto reply = callBus(bus.get(), "NameHasOwner",
-                               g_variant_new("(s)", FocusReportEndpoint::busName), "(b)");
-    gboolean owned = FALSE;
-    if (reply) {
-        g_variant_get(reply.get(), "(b)", &owned);
-    }
-    return owned != FALSE;
-}
-
 // The backend the companion would choose, on a GLib loop of its own.
 class LinuxFrontmostSource final : public FrontmostSource {
 public:
-    explicit LinuxFrontmostSource(std::ostream& err)
-        : chosen_(openWorkspace(err, [this, &err](const std::string& reason) {
-              err << "dorvane: " << reason << '\n';
-              exitCode_ = 1;
-              mainLoop_.terminate();
-          })) {}
+    explicit LinuxFrontmostSource(std::ostream& err) {
+        // A write to a reader that has gone then fails, and the watch ends through its cleanup
+        // rather than by the signal, which would leave KWin's script loaded.
+        std::signal(SIGPIPE, SIG_IGN);
+        // Before the workspace opens, which may load a script into the desktop: a signal while it
+        // starts lets the run that follows end at once, unloading it.
+        mainLoop_.onQuitSignals([this] { mainLoop_.terminate(); });
+        chosen_ = openWorkspace(err, [this, &err](const std::string& reason) {
+            err << "dorvane: " << reason << '\n';
+            exitCode_ = 1;
+            mainLoop_.terminate();
+        });
+    }
 
     bool opened() const { return chosen_.workspace != nullptr; }
 
@@ -51,10 +33,11 @@ public:
     Workspace& workspace() override { return *chosen_.workspace; }
 
     int runUntilInterrupted() override {
-        mainLoop_.onSignals({SIGINT, SIGTERM}, [this] { mainLoop_.terminate(); });
         mainLoop_.run();
         return exitCode_;
     }
+
+    void stopWatching() override { mainLoop_.terminate(); }
 
 private:
     GLibMainLoop mainLoop_;
@@ -66,9 +49,15 @@ private:
 
 std::unique_ptr<FrontmostSource> openFrontmostSource(std::ostream& err) {
     if (companionHoldsReportName(WorkspaceEnvironment::ofProcess())) {
-        err << "dorvane: the companion is running and holds " << FocusReportEndpoint::busName
-            << "; quit it first\n";
-        return nullptr;
+        auto client = StatusClient::open(err);
+        if (!client) {
+            return nullptr;
+        }
+        // A companion that follows another desktop leaves its reports free to be followed here.
+        const std::string& backend = client->current().backend;
+        if (backend == "kwin" || backend == "gnome") {
+            return companionFrontmost(std::move(client), err);
+        }
     }
     auto source = std::make_unique<LinuxFrontmostSource>(err);
     if (!source->opened()) {

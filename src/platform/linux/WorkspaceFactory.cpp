@@ -2,47 +2,118 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
+#include <sstream>
 #include <utility>
 #include <vector>
 
-#include "platform/linux/GnomeShellWorkspace.hpp"
-#include "platform/linux/KWinWorkspace.hpp"
-#include "platform/linux/WlrWorkspace.hpp"
-#include "platform/linux/X11Workspace.hpp"
+#include "platform/linux/cosmic/CosmicWorkspace.hpp"
+#include "platform/linux/gnome/OpenGnomeShell.hpp"
+#include "platform/linux/kwin/KWinWorkspace.hpp"
+#include "platform/linux/system/EnvironmentVariable.hpp"
+#include "platform/linux/wlr/WlrWorkspace.hpp"
+#include "platform/linux/x11/X11Workspace.hpp"
 
 namespace dorvane {
 namespace {
 
 std::string variable(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr ? value : "";
+    return std::string(environmentVariable(name).value_or(""));
 }
 
-// Each backend, tried in this order unless one is forced: a Wayland session's own view of its
-// windows beats XWayland's part of it.
+BackendStart openX11(const WorkspaceEnvironment& environment, WorkspaceLossHandler onLost) {
+    if (auto workspace = X11Workspace::open(std::move(onLost))) {
+        return {std::move(workspace), {}};
+    }
+    return {nullptr, "cannot open the X11 display " + environment.display};
+}
+
+template <BackendStart (*open)(WorkspaceLossHandler)>
+BackendStart fromItsOwnVariables(const WorkspaceEnvironment&, WorkspaceLossHandler onLost) {
+    return open(std::move(onLost));
+}
+
+// Each backend, tried in this order unless one is forced or the session names its desktop: a
+// Wayland session's own view of its windows beats XWayland's part of it. A new backend is a row.
 struct Backend {
     const char* name;
-    std::function<BackendStart()> BackendStarters::*starter;
+    BackendStart (*open)(const WorkspaceEnvironment& environment, WorkspaceLossHandler onLost);
     std::string WorkspaceEnvironment::*display;
     const char* displayVariable;
-    bool xwaylandOnly;  // in a Wayland session, sees only the windows of X11 clients
+    bool xwaylandOnly = false;      // in a Wayland session, sees only the windows of X11 clients
+    bool reportsOverBus = false;    // to the companion's name on the session bus
+    const char* desktop = nullptr;  // in XDG_CURRENT_DESKTOP, moves this backend first
 };
 
 const Backend backends[] = {
-    {"wlr", &BackendStarters::wlr, &WorkspaceEnvironment::waylandDisplay, "WAYLAND_DISPLAY", false},
-    {"kwin", &BackendStarters::kwin, &WorkspaceEnvironment::waylandDisplay, "WAYLAND_DISPLAY",
-     false},
-    {"gnome", &BackendStarters::gnome, &WorkspaceEnvironment::waylandDisplay, "WAYLAND_DISPLAY",
-     false},
-    {"x11", &BackendStarters::x11, &WorkspaceEnvironment::display, "DISPLAY", true},
+    {.name = "wlr",
+     .open = fromItsOwnVariables<WlrWorkspace::open>,
+     .display = &WorkspaceEnvironment::waylandDisplay,
+     .displayVariable = "WAYLAND_DISPLAY"},
+    {.name = "cosmic",
+     .open = fromItsOwnVariables<CosmicWorkspace::open>,
+     .display = &WorkspaceEnvironment::waylandDisplay,
+     .displayVariable = "WAYLAND_DISPLAY"},
+    {.name = "kwin",
+     .open = fromItsOwnVariables<KWinWorkspace::open>,
+     .display = &WorkspaceEnvironment::waylandDisplay,
+     .displayVariable = "WAYLAND_DISPLAY",
+     .reportsOverBus = true,
+     .desktop = "KDE"},
+    {.name = "gnome",
+     .open = fromItsOwnVariables<openGnomeShell>,
+     .display = &WorkspaceEnvironment::waylandDisplay,
+     .displayVariable = "WAYLAND_DISPLAY",
+     .reportsOverBus = true,
+     .desktop = "GNOME"},
+    {.name = "x11",
+     .open = openX11,
+     .display = &WorkspaceEnvironment::display,
+     .displayVariable = "DISPLAY",
+     .xwaylandOnly = true},
 };
+
+// "wlr, cosmic, kwin, gnome or x11"
+std::string backendNames() {
+    std::string names;
+    const std::size_t count = std::size(backends);
+    for (std::size_t i = 0; i < count; ++i) {
+        names += i == 0 ? "" : (i + 1 == count ? " or " : ", ");
+        names += backends[i].name;
+    }
+    return names;
+}
+
+bool namesDesktop(const std::string& currentDesktop, const char* desktop) {
+    std::istringstream names(currentDesktop);
+    for (std::string name; std::getline(names, name, ':');) {
+        if (name == desktop) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The backend of the desktop the session names comes first, so that a session does not follow
+// another desktop's compositor for a moment, nor wait on it; the others keep their order.
+std::vector<const Backend*> backendsToTry(const WorkspaceEnvironment& environment) {
+    std::vector<const Backend*> order;
+    for (const Backend& backend : backends) {
+        order.push_back(&backend);
+    }
+    std::stable_partition(order.begin(), order.end(), [&](const Backend* backend) {
+        return backend->desktop != nullptr &&
+               namesDesktop(environment.currentDesktop, backend->desktop);
+    });
+    return order;
+}
 
 BackendStart start(const Backend& backend, const WorkspaceEnvironment& environment,
                    const BackendStarters& starters) {
     if ((environment.*backend.display).empty()) {
         return {nullptr, std::string(backend.displayVariable) + " is not set"};
     }
-    return (starters.*backend.starter)();
+    return starters.at(backend.name)();
 }
 
 bool isWaylandSession(const WorkspaceEnvironment& environment) {
@@ -69,7 +140,7 @@ ChosenWorkspace startForced(const WorkspaceEnvironment& environment,
             return chosen(backend, std::move(started), err);
         }
     }
-    err << prefix << "no such backend (wlr, kwin, gnome or x11)\n";
+    err << prefix << "no such backend (" << backendNames() << ")\n";
     return {};
 }
 
@@ -77,7 +148,7 @@ ChosenWorkspace startForced(const WorkspaceEnvironment& environment,
 
 WorkspaceEnvironment WorkspaceEnvironment::ofProcess() {
     return {variable("WAYLAND_DISPLAY"), variable("DISPLAY"), variable("XDG_SESSION_TYPE"),
-            variable("DORVANE_WORKSPACE")};
+            variable("DORVANE_WORKSPACE"), variable("XDG_CURRENT_DESKTOP")};
 }
 
 ChosenWorkspace chooseWorkspace(const WorkspaceEnvironment& environment,
@@ -86,15 +157,15 @@ ChosenWorkspace chooseWorkspace(const WorkspaceEnvironment& environment,
         return startForced(environment, starters, err);
     }
     std::vector<std::string> failures;
-    for (const Backend& backend : backends) {
-        auto started = start(backend, environment, starters);
+    for (const Backend* backend : backendsToTry(environment)) {
+        auto started = start(*backend, environment, starters);
         if (started.workspace) {
-            if (backend.xwaylandOnly && isWaylandSession(environment)) {
-                // The first failure is the Wayland backend's own.
+            if (backend->xwaylandOnly && isWaylandSession(environment)) {
+                // The first failure is a Wayland backend's own.
                 err << "dorvane: this is a Wayland session, but " << failures.front()
                     << "; only applications running under XWayland can be followed\n";
             }
-            return chosen(backend, std::move(started), err);
+            return chosen(*backend, std::move(started), err);
         }
         // Every Wayland backend misses WAYLAND_DISPLAY alike: said once.
         if (std::find(failures.begin(), failures.end(), started.failure) == failures.end()) {
@@ -111,18 +182,20 @@ ChosenWorkspace chooseWorkspace(const WorkspaceEnvironment& environment,
 
 ChosenWorkspace openWorkspace(std::ostream& err, WorkspaceLossHandler onLost) {
     const auto environment = WorkspaceEnvironment::ofProcess();
-    const BackendStarters starters{
-        [&] { return WlrWorkspace::open(onLost); },
-        [&] { return KWinWorkspace::open(onLost); },
-        [&] { return GnomeShellWorkspace::open(onLost); },
-        [&]() -> BackendStart {
-            if (auto workspace = X11Workspace::open(onLost)) {
-                return {std::move(workspace), {}};
-            }
-            return {nullptr, "cannot open the X11 display " + environment.display};
-        },
-    };
+    BackendStarters starters;
+    for (const Backend& backend : backends) {
+        starters.emplace(backend.name,
+                         [&, open = backend.open] { return open(environment, onLost); });
+    }
     return chooseWorkspace(environment, starters, err);
+}
+
+bool mayFollowReportsOverBus(const WorkspaceEnvironment& environment) {
+    return std::any_of(std::begin(backends), std::end(backends), [&](const Backend& backend) {
+        return backend.reportsOverBus &&
+               (environment.forced.empty() || environment.forced == backend.name) &&
+               !(environment.*backend.display).empty();
+    });
 }
 
 }  // namespace dorvane

@@ -1,9 +1,0 @@
-#include "platform/linux/UdevRegistry.hpp"
-
-namespace dorvane {
-
-std::unique_ptr<DeviceRegistry> makePlatformRegistry() {
-    return std::make_unique<UdevRegistry>();
-}
-
-}  // namespace dorvane
