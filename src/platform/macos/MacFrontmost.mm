@@ -23,6 +23,8 @@ public:
     MacFrontmostSource() {
         // Workspace notifications reach a process that is connected as an application.
         [NSApplication sharedApplication];
+        // A write to a reader that has gone then fails, and the watch ends normally.
+        std::signal(SIGPIPE, SIG_IGN);
     }
 
     std::string backend() const override { return "macos"; }
@@ -40,6 +42,8 @@ public:
         }
         return 0;
     }
+
+    void stopWatching() override { interrupted = 1; }
 
 private:
     CocoaWorkspace workspace_;

@@ -60,4 +60,23 @@ bool containsIgnoringCase(std::string_view text, std::string_view part) {
                                             kCFCompareCaseInsensitive, locale.get(), nullptr);
 }
 
+// Composed character sequences are CoreFoundation's characters as a reader sees them. Text that is
+// not well-formed UTF-8 never comes from AppKit; none of it is kept.
+std::size_t sizeOfLeadingCharacters(std::string_view utf8, std::size_t count) {
+    const CFRef<CFStringRef> text = makeCFString(utf8);
+    if (!text) {
+        return 0;
+    }
+    const CFIndex length = CFStringGetLength(text.get());
+    CFIndex end = 0;
+    for (std::size_t taken = 0; taken < count && end < length; ++taken) {
+        const CFRange character = CFStringGetRangeOfComposedCharactersAtIndex(text.get(), end);
+        end = character.location + character.length;
+    }
+    CFIndex size = 0;
+    CFStringGetBytes(text.get(), CFRangeMake(0, end), kCFStringEncodingUTF8, 0, false, nullptr, 0,
+                     &size);
+    return static_cast<std::size_t>(size);
+}
+
 }  // namespace dorvane::unicode

@@ -78,6 +78,7 @@ CFIndex CFStringGetLength(CFStringRef theString);
 CFIndex CFStringGetBytes(CFStringRef theString, CFRange range, CFStringEncoding encoding,
                          UInt8 lossByte, Boolean isExternalRepresentation, UInt8* buffer,
                          CFIndex maxBufLen, CFIndex* usedBufLen);
+CFRange CFStringGetRangeOfComposedCharactersAtIndex(CFStringRef theString, CFIndex theIndex);
 Boolean CFStringFindWithOptionsAndLocale(CFStringRef theString, CFStringRef stringToFind,
                                          CFRange rangeToSearch, CFStringCompareFlags searchOptions,
                                          CFLocaleRef locale, CFRange* result);

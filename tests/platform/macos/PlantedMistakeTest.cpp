@@ -14,7 +14,7 @@ namespace dorvane::test {
 namespace {
 
 const std::filesystem::path sourceDir = DORVANE_SOURCE_DIR;
-const std::filesystem::path checkScript = sourceDir / "tests/macos/check-macos-sources";
+const std::filesystem::path checkScript = sourceDir / "tests/platform/macos/check-macos-sources";
 
 struct Mistake {
     const char* name;

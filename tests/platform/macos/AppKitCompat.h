@@ -18,6 +18,10 @@
 #import <AppKit/NSWindow.h>
 #import <AppKit/NSWorkspace.h>
 #import <Foundation/NSFileManager.h>
+#import <GNUstepGUI/GSVersion.h>
+
+// Darwin's confstr() name of the per-user temporary folder.
+#define _CS_DARWIN_USER_TEMP_DIR 65537
 
 // Apple's nil and Nil are nullptr in Objective-C++, so they also convert to SEL and blocks.
 #undef nil
@@ -65,4 +69,7 @@
 APPKIT_EXPORT NSNotificationName const NSWorkspaceDidActivateApplicationNotification;
 APPKIT_EXPORT NSString* const NSWorkspaceApplicationKey;
 
+// GNUstep GUI 0.32 names the cap styles as AppKit does.
+#if GNUSTEP_GUI_MAJOR_VERSION == 0 && GNUSTEP_GUI_MINOR_VERSION < 32
 static const NSLineCapStyle NSLineCapStyleRound = NSRoundLineCapStyle;
+#endif

@@ -1,3 +1,5 @@
+// When a new menu model shows on macOS: at once while the menu is closed, only the latest once it
+// closes.
 #include "platform/macos/MenuHold.hpp"
 
 #include <gtest/gtest.h>
