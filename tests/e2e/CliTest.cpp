@@ -1,22 +1,37 @@
-// The diagnostic commands, run as a user's script would run them.
+// The command line, run as a user's script would run it: the diagnostic commands, and the pad's
+// commands on an emulated USB tree.
 #include <gtest/gtest.h>
 
-#include "support/CompanionHome.hpp"
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
 #include "support/Process.hpp"
+#include "support/Pty.hpp"
 #include "support/TempDir.hpp"
-#include "support/XDesktop.hpp"
+#include "testbed/CompanionHome.hpp"
+#include "testbed/PadTestbed.hpp"
+#include "testbed/XDesktop.hpp"
 
 namespace dorvane::test {
 namespace {
+
+using namespace std::chrono_literals;
+
+CommandResult runDorvane(const std::vector<std::string>& args,
+                         const std::map<std::string, std::string>& environment) {
+    std::vector<std::string> argv{DORVANE_BINARY};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return runCommand(argv, environment);
+}
 
 class CliTest : public ::testing::Test {
 protected:
     TempDir home;
 
     CommandResult dorvane(const std::vector<std::string>& args) {
-        std::vector<std::string> argv{DORVANE_BINARY};
-        argv.insert(argv.end(), args.begin(), args.end());
-        return runCommand(argv, {{"HOME", home.path()}, {"XDG_CONFIG_HOME", home / "config"}});
+        return runDorvane(args, {{"HOME", home.path()}, {"XDG_CONFIG_HOME", home / "config"}});
     }
 };
 
@@ -93,11 +108,17 @@ TEST_F(CliTest, UsageErrorsExit2) {
     }
 }
 
-// setpriv takes on a user ID that has no entry in the password database.
+// setpriv takes on a user ID that has no entry in the password database. That user runs a copy
+// of the binary, in a folder anyone can enter: the build's own may be in a private one.
 TEST_F(CliTest, NoHomeFolderIsOneLineAndExit1) {
+    const TempDir reachable;
+    const auto binary = reachable / "dorvane";
+    std::filesystem::copy_file(DORVANE_BINARY, binary);
+    std::filesystem::permissions(reachable.path(), std::filesystem::perms::others_exec,
+                                 std::filesystem::perm_options::add);
     const auto result =
         runCommand({"setpriv", "--reuid=54321", "--regid=54321", "--clear-groups", "env", "-u",
-                    "HOME", "-u", "XDG_CONFIG_HOME", DORVANE_BINARY, "slot", "--name", "Slack"});
+                    "HOME", "-u", "XDG_CONFIG_HOME", binary, "slot", "--name", "Slack"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err,
               "dorvane: no home folder: HOME is not set and the password database has no entry "
@@ -107,9 +128,7 @@ TEST_F(CliTest, NoHomeFolderIsOneLineAndExit1) {
 TEST_F(CliTest, WithNothingToFollowTheCompanionAndFrontmostSayWhyAndExit1) {
     const std::map<std::string, std::string> noDesktop = {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}};
     for (const auto& args : {std::vector<std::string>{}, {"frontmost"}, {"frontmost", "--watch"}}) {
-        std::vector<std::string> argv{DORVANE_BINARY};
-        argv.insert(argv.end(), args.begin(), args.end());
-        const auto result = runCommand(argv, noDesktop);
+        const auto result = runDorvane(args, noDesktop);
         EXPECT_EQ(result.exitCode, 1);
         EXPECT_EQ(result.err,
                   "dorvane: no desktop to follow: WAYLAND_DISPLAY is not set, and DISPLAY is not "
@@ -139,6 +158,53 @@ TEST_F(CliTest, FrontmostOnX11NamesTheActiveWindowsApplication) {
 
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, "x11\tcom.slack.Slack\tSlack\n");
+}
+
+// A tree that libudev really enumerates: the pad, a second device of the pad's vendor that is not
+// a pad, and another vendor's device named like the pad. Without the pad, neither of the other two
+// may be taken for it.
+class PadCliTest : public ::testing::Test {
+protected:
+    PadTestbed testbed{DORVANE_SOURCE_DIR "/tests/e2e/data/three-devices.umockdev"};
+
+    CommandResult dorvane(const std::vector<std::string>& args) {
+        return runDorvane(args, testbed.childEnvironment());
+    }
+};
+
+TEST_F(PadCliTest, PadsListsOnlyThePad) {
+    const auto result = dorvane({"pads"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "/dev/ttyACM0\n");
+}
+
+TEST_F(PadCliTest, SendWritesGreetingThenLayerInRawMode) {
+    const int pad = testbed.masterFd("/dev/ttyACM0");
+    const int otherDevice = testbed.masterFd("/dev/ttyACM1");
+    ASSERT_GE(pad, 0);
+    cookTerminal(pad);
+
+    const auto result = dorvane({"send", "chrome"});
+
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    const std::string expected = "OS linux\nLAYER chrome\n";
+    EXPECT_EQ(readFromMaster(pad, expected.size() + 1, 1s, OnHangUp::keepWaiting), expected);
+    EXPECT_EQ(readFromMaster(otherDevice, 1, 100ms, OnHangUp::keepWaiting), "");
+}
+
+TEST(PadCliWithoutPad, FindsNoPadAndSendsNothing) {
+    PadTestbed onlyOtherDevices{DORVANE_SOURCE_DIR "/tests/e2e/data/not-a-pad.umockdev"};
+    const int sameVendorDevice = onlyOtherDevices.masterFd("/dev/ttyACM1");
+
+    const auto pads = runCommand({DORVANE_BINARY, "pads"}, onlyOtherDevices.childEnvironment());
+    const auto send =
+        runCommand({DORVANE_BINARY, "send", "slack"}, onlyOtherDevices.childEnvironment());
+
+    EXPECT_EQ(pads.exitCode, 0) << pads.err;
+    EXPECT_EQ(pads.out, "");
+    EXPECT_EQ(send.exitCode, 1);
+    EXPECT_EQ(send.err, "Pad: not found\n");
+    EXPECT_EQ(readFromMaster(sameVendorDevice, 1, 100ms, OnHangUp::keepWaiting), "");
 }
 
 }  // namespace

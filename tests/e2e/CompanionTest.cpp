@@ -1,13 +1,15 @@
 // The real companion on a private X11 desktop with an emulated pad: windows of different
 // applications come to the front, and the pad must follow.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 
 #include <algorithm>
 
-#include "support/CompanionSession.hpp"
 #include "support/Eventually.hpp"
 #include "support/Pty.hpp"
+#include "support/TempDir.hpp"
+#include "testbed/X11Session.hpp"
 
 namespace dorvane::test {
 namespace {
@@ -16,7 +18,7 @@ using namespace std::chrono_literals;
 
 class CompanionTest : public ::testing::Test {
 protected:
-    CompanionSession session;
+    X11Session session;
 
     void launchWith(XDesktop::WindowId frontmost) { session.launch(DORVANE_BINARY, frontmost); }
     std::string padReceives(const std::string& expected, std::chrono::milliseconds timeout = 5s) {
@@ -86,10 +88,18 @@ TEST_F(CompanionTest, ASecondCompanionLeavesThePadToTheFirst) {
     launchWith(session.chrome);
     ASSERT_EQ(padReceives("OS linux\nLAYER chrome\n"), "OS linux\nLAYER chrome\n");
 
-    const auto second = runCommand({DORVANE_BINARY}, session.companionEnvironment());
+    // The second may not find the first's lock file: its runtime folder can be another.
+    const TempDir otherRuntime;
+    for (const std::string& runtime : {std::string(), otherRuntime.path().string()}) {
+        auto environment = session.environment();
+        if (!runtime.empty()) {
+            environment["XDG_RUNTIME_DIR"] = runtime;
+        }
+        const auto second = runCommand({DORVANE_BINARY}, environment);
 
-    EXPECT_EQ(second.exitCode, 0);
-    EXPECT_EQ(second.err, "Dorvane is already running\n");
+        EXPECT_EQ(second.exitCode, 0) << runtime;
+        EXPECT_EQ(second.err, "Dorvane is already running\n") << runtime;
+    }
     // The first still holds the port alone, and a second greeting would come before this line.
     session.desktop.activate(session.slack);
     EXPECT_EQ(padReceives("LAYER slack\n"), "LAYER slack\n");
@@ -103,6 +113,69 @@ TEST_F(CompanionTest, SigtermReleasesThePortAndExitsCleanly) {
 
     EXPECT_EQ(session.companion().waitFor(5s), 0);
     EXPECT_TRUE(slaveClosed(session.pad(), 1s));
+}
+
+// Each kind of reason in turn: a built-in rule (no rules file yet), no rule, a rule of the file.
+TEST_F(CompanionTest, StatusTellsWhatTheCompanionDecidedAndWhy) {
+    const auto before = session.runBeside({"status"});
+    EXPECT_EQ(before.exitCode, 1);
+    EXPECT_EQ(before.err, "dorvane: the companion is not running\n");
+
+    launchWith(session.chrome);
+    ASSERT_EQ(padReceives("OS linux\nLAYER chrome\n"), "OS linux\nLAYER chrome\n");
+    const auto builtIn = session.runBeside({"status"});
+    EXPECT_EQ(builtIn.exitCode, 0) << builtIn.err;
+    EXPECT_THAT(builtIn.out,
+                ::testing::MatchesRegex("Backend:    x11\n"
+                                        "Frontmost:  Google Chrome \\(google-chrome\\)\n"
+                                        "Slot:       chrome\n"
+                                        "Why:        built-in rule, the name \"google chrome\"\n"
+                                        "Paused:     no\n"
+                                        "Pad:        connected at /dev/ttyACM0\n"
+                                        "Last sent:  LAYER chrome at [0-9:]{8}\n"));
+
+    session.desktop.activate(session.figma);
+    ASSERT_EQ(padReceives("LAYER general\n"), "LAYER general\n");
+    EXPECT_THAT(session.runBeside({"status"}).out,
+                ::testing::HasSubstr("Frontmost:  Figma (Figma)\nSlot:       general\n"
+                                     "Why:        no rule, so general\n"));
+
+    writeFile(session.rulesFile(), "# mine\ncursor: Figma\n");
+    ASSERT_EQ(padReceives("LAYER cursor\n", 3s), "LAYER cursor\n");
+    EXPECT_THAT(session.runBeside({"status"}).out,
+                ::testing::HasSubstr("Why:        " + session.rulesFile().string() +
+                                     ":2, the ID \"figma\"\n"));
+}
+
+TEST_F(CompanionTest, AStatusWatchPrintsALineAtEachChangeAndEndsWhenItsReaderGoes) {
+    launchWith(session.chrome);
+    ASSERT_EQ(padReceives("OS linux\nLAYER chrome\n"), "OS linux\nLAYER chrome\n");
+    const TempDir folder;
+    const auto lines = folder / "lines";
+    ChildProcess watch(
+        {"bash", "-c", "\"$0\" status --watch | sed -u 2q >\"$1\"; exit \"${PIPESTATUS[0]}\"",
+         DORVANE_BINARY, lines},
+        session.environment());
+    ASSERT_TRUE(eventually([&] { return readFile(lines).starts_with("chrome; "); }, 10s));
+
+    session.desktop.activate(session.figma);
+    ASSERT_TRUE(eventually(
+        [&] {
+            return readFile(lines).find("\ngeneral; Figma (Figma); no rule") != std::string::npos;
+        },
+        10s));
+
+    // The watch learns that its reader left when it next writes.
+    bool toSlack = true;
+    const bool ended = eventually(
+        [&] {
+            session.desktop.activate(toSlack ? session.slack : session.figma);
+            toSlack = !toSlack;
+            return watch.waitFor(200ms).has_value();
+        },
+        10s);
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(watch.waitFor(0ms), 0);
 }
 
 }  // namespace

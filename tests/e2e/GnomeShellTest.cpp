@@ -1,14 +1,17 @@
 // The real companion on a private GNOME Shell with an emulated pad: the extension that
 // `dorvane gnome-extension install` put in place reports each focused window, and the pad must
-// follow; without the extension the companion runs on and says how to install it.
+// follow; without a running extension the companion runs on and says what mends it.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <ostream>
 
 #include "support/Eventually.hpp"
-#include "support/GnomeShellSession.hpp"
-#include "support/StatusNotifierClient.hpp"
+#include "testbed/BusNameClaim.hpp"
+#include "testbed/GnomeShellSession.hpp"
+#include "testbed/StatusNotifierClient.hpp"
 
 namespace dorvane::test {
 namespace {
@@ -97,16 +100,37 @@ TEST_F(GnomeShellTest, FrontmostPrintsTheFocusedApplicationAsRulesSeeIt) {
     EXPECT_EQ(result.out, "gnome\tcom.slack.Slack\tSlack\n");
 }
 
-TEST_F(GnomeShellTest, WithoutTheExtensionTheCompanionRunsOnAndSaysHowToInstallIt) {
-    START_OR_SKIP(Extension::absent);
+struct ExtensionProblemCase {
+    const char* name;
+    Extension extension;
+    std::string command;  // the one that mends it
+    // What else the message must hold, as the shell itself gives it.
+    std::function<std::string(GnomeShellDesktop&)> fact;
+};
+
+// Names the case in ctest's list rather than dumping its bytes.
+void PrintTo(const ExtensionProblemCase& problem, std::ostream* out) {
+    *out << problem.name;
+}
+
+class ExtensionProblem : public GnomeShellTest,
+                         public ::testing::WithParamInterface<ExtensionProblemCase> {};
+
+TEST_P(ExtensionProblem, TheCompanionRunsOnAndSaysOnceWhatMendsIt) {
+    START_OR_SKIP(GetParam().extension);
     session->launch(DORVANE_BINARY, GnomeShellSession::chrome);
     EXPECT_EQ(padReceives("OS linux\nLAYER general\n"), "OS linux\nLAYER general\n");
 
-    EXPECT_TRUE(eventually([&] { return session->notifications.received().size() == 1; }, 5s));
-    EXPECT_EQ(session->notifications.received().at(0).appName, "Dorvane");
-    EXPECT_EQ(session->companionErrors(),
-              "dorvane: GNOME Shell needs the Dorvane extension to tell which application is in "
-              "front: run \"dorvane gnome-extension install\", then log out and back in.\n");
+    ASSERT_TRUE(eventually([&] { return session->notifications.received().size() == 1; }, 5s));
+    const auto fact = GetParam().fact(session->desktop());
+    const auto notification = session->notifications.received().at(0);
+    EXPECT_EQ(notification.appName, "Dorvane");
+    EXPECT_THAT(notification.body, ::testing::HasSubstr(fact));
+    // One line; the notification's body is the same, escaped for a server that reads markup.
+    const auto line = session->companionErrors();
+    EXPECT_THAT(line, ::testing::MatchesRegex("dorvane: [^\n]*\n"));
+    EXPECT_THAT(line, ::testing::HasSubstr("run \"" + GetParam().command + "\""));
+    EXPECT_THAT(line, ::testing::HasSubstr(fact));
     // No tray host shows the item here, but the companion exports its menu all the same.
     StatusNotifierClient tray(session->bus.address());
     ASSERT_TRUE(
@@ -117,6 +141,62 @@ TEST_F(GnomeShellTest, WithoutTheExtensionTheCompanionRunsOnAndSaysHowToInstallI
     }
     EXPECT_THAT(labels, ::testing::Contains("Frontmost: \u2014"));
     EXPECT_EQ(session->companion().waitFor(0ms), std::nullopt);
+}
+
+const std::string reinstall = "dorvane gnome-extension install";
+
+INSTANTIATE_TEST_SUITE_P(
+    GnomeShell, ExtensionProblem,
+    ::testing::Values(
+        ExtensionProblemCase{"Absent", Extension::absent, reinstall,
+                             [](GnomeShellDesktop&) { return "needs the Dorvane extension"; }},
+        ExtensionProblemCase{"Disabled", Extension::disabled,
+                             "gnome-extensions enable dorvane@dorvane.app",
+                             [](GnomeShellDesktop&) { return "installed but turned off"; }},
+        ExtensionProblemCase{
+            "OutOfDate", Extension::outOfDate, reinstall,
+            [](GnomeShellDesktop& shell) { return "GNOME Shell " + shell.version() + " "; }},
+        ExtensionProblemCase{"Broken", Extension::broken, reinstall,
+                             [](GnomeShellDesktop& shell) {
+                                 return shell.extensionInfo(GnomeShellSession::extensionUuid).error;
+                             }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(GnomeShellTest, AnExtensionTurnedOnLaterReportsWithoutAnotherWord) {
+    START_OR_SKIP(Extension::disabled);
+    session->launch(DORVANE_BINARY, GnomeShellSession::chrome);
+    ASSERT_EQ(padReceives("OS linux\nLAYER general\n"), "OS linux\nLAYER general\n");
+    ASSERT_TRUE(eventually([&] { return session->notifications.received().size() == 1; }, 5s));
+
+    session->desktop().enableExtension(GnomeShellSession::extensionUuid);
+
+    EXPECT_EQ(padReceives("LAYER chrome\n"), "LAYER chrome\n");
+    session->desktop().activate(GnomeShellSession::slack);
+    EXPECT_EQ(padReceives("LAYER slack\n"), "LAYER slack\n");
+    EXPECT_EQ(session->notifications.received().size(), 1u);
+}
+
+// KWin is tried before GNOME Shell unless the session names its desktop; here nothing names it.
+TEST_F(GnomeShellTest, AnImpostorOfKWinIsNeitherTrustedNorSentItsScript) {
+    START_OR_SKIP();
+    session->desktop().activate(GnomeShellSession::slack);
+    const BusNameClaim impostor(session->bus.address(), "org.kde.KWin", BusNameClaim::Wait::no,
+                                "org.kde.kwin.Scripting");
+    ASSERT_TRUE(impostor.ownsName());
+    auto environment = session->environment();
+    environment["XDG_CURRENT_DESKTOP"] = "";
+
+    const auto followed = runCommand({DORVANE_BINARY, "frontmost"}, environment);
+    EXPECT_EQ(followed.out, "gnome\tcom.slack.Slack\tSlack\n") << followed.err;
+
+    environment["DORVANE_WORKSPACE"] = "kwin";
+    const auto forced = runCommand({DORVANE_BINARY, "frontmost"}, environment);
+    EXPECT_EQ(forced.exitCode, 1);
+    EXPECT_EQ(forced.err,
+              "dorvane: DORVANE_WORKSPACE=kwin: org.kde.KWin on the session bus is not the "
+              "Wayland compositor at " +
+                  environment.at("WAYLAND_DISPLAY") + "\n");
+    EXPECT_EQ(impostor.countedCalls(), 0);
 }
 
 }  // namespace

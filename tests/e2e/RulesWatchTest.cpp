@@ -2,9 +2,12 @@
 // explained in one desktop notification, through a recording notification server.
 #include <gtest/gtest.h>
 
-#include "support/CompanionSession.hpp"
+#include <fstream>
+#include <thread>
+
 #include "support/Eventually.hpp"
-#include "support/NotificationServer.hpp"
+#include "testbed/NotificationServer.hpp"
+#include "testbed/X11Session.hpp"
 
 namespace dorvane::test {
 namespace {
@@ -13,7 +16,7 @@ using namespace std::chrono_literals;
 
 class RulesWatchTest : public ::testing::Test {
 protected:
-    CompanionSession session;
+    X11Session session;
     RecordingNotificationServer notifications{session.bus.address()};
     std::string padReceives(const std::string& expected) { return session.padReceives(expected); }
 };
@@ -41,6 +44,12 @@ TEST_F(RulesWatchTest, ASavedRuleSwitchesThePadAndABrokenSaveIsNotifiedOnce) {
     // Every tick reads the broken file again, and a save of the same text comes on top.
     saveByRename(session.rulesFile(), "# mine\n<figma>: Slack\n");
     EXPECT_FALSE(eventually([&] { return notifications.received().size() > 1; }, 1500ms));
+    // Written in place in two parts, each closed, the first alone broken: only the whole counts.
+    writeFile(session.rulesFile(), "cur");
+    std::this_thread::sleep_for(20ms);
+    std::ofstream(session.rulesFile(), std::ios::app) << "sor: Slack\n";
+    EXPECT_EQ(padReceives("LAYER cursor\n"), "LAYER cursor\n");
+
     saveByRename(session.rulesFile(), "slack: Slack\n");
     EXPECT_EQ(padReceives("LAYER slack\n"), "LAYER slack\n");
     EXPECT_EQ(notifications.received().size(), 1u);

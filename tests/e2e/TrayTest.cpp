@@ -1,13 +1,13 @@
 // The companion's status item in a real tray host (xfce4-panel), read and clicked over D-Bus as
-// the host does it; and its icon in a tray that docks XEmbed icons only (trayer).
+// the host does it; and its icon in a tray that docks XEmbed icons only (trayer or stalonetray).
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include "support/CompanionSession.hpp"
 #include "support/Eventually.hpp"
 #include "support/Pty.hpp"
-#include "support/StatusNotifierClient.hpp"
 #include "support/TempDir.hpp"
+#include "testbed/StatusNotifierClient.hpp"
+#include "testbed/X11Session.hpp"
 
 namespace dorvane::test {
 namespace {
@@ -27,7 +27,7 @@ struct Line {
 
 class TrayTest : public ::testing::Test {
 protected:
-    CompanionSession session;
+    X11Session session;
     std::unique_ptr<StatusNotifierClient> tray;
 
     void SetUp() override {
@@ -192,7 +192,7 @@ TEST_F(TrayTest, QuitWithAnAlertOpenReleasesThePortAndExits) {
 // load neither an SVG renderer nor, through GDK's visual probe, an OpenGL driver: each costs
 // more memory than the rest of the companion.
 TEST(XEmbedTrayTest, TheIconIsDockedAndDrawnWithoutAnSvgRendererOrOpenGl) {
-    CompanionSession session;
+    X11Session session;
     session.startXEmbedTray();
     session.launch(DORVANE_BINARY, session.chrome);
     ASSERT_EQ(session.padReceives("OS linux\nLAYER chrome\n"), "OS linux\nLAYER chrome\n");

@@ -80,12 +80,14 @@ std::vector<char*> pointersTo(const std::vector<std::string>& strings) {
 class Launch {
 public:
     Launch(const std::vector<std::string>& argv,
-           const std::map<std::string, std::string>& extraEnvironment)
+           const std::map<std::string, std::string>& extraEnvironment,
+           const std::filesystem::path& workingDirectory = {})
         : arguments_(argv),
           environment_(environmentWith(extraEnvironment)),
           program_(resolveProgram(argv.at(0), environment_)),
           argumentPointers_(pointersTo(arguments_)),
           environmentPointers_(pointersTo(environment_)),
+          workingDirectory_(workingDirectory),
           parent_(getpid()) {}
     Launch(const Launch&) = delete;
     Launch& operator=(const Launch&) = delete;
@@ -122,6 +124,9 @@ private:
         // Only stdio is inherited: a stray copy of a pseudo-terminal master, say, would keep the
         // port from ever hanging up.
         close_range(3, ~0U, 0);
+        if (!workingDirectory_.empty() && chdir(workingDirectory_.c_str()) != 0) {
+            _exit(127);
+        }
         execve(program_.c_str(), argumentPointers_.data(), environmentPointers_.data());
         _exit(127);
     }
@@ -131,6 +136,7 @@ private:
     std::string program_;
     std::vector<char*> argumentPointers_;
     std::vector<char*> environmentPointers_;
+    std::string workingDirectory_;
     pid_t parent_;
 };
 
@@ -213,8 +219,9 @@ CommandResult runCommand(const std::vector<std::string>& argv,
 }
 
 ChildProcess::ChildProcess(const std::vector<std::string>& argv,
-                           const std::map<std::string, std::string>& extraEnvironment)
-    : pid_(Launch(argv, extraEnvironment).start()) {}
+                           const std::map<std::string, std::string>& extraEnvironment,
+                           const std::filesystem::path& workingDirectory)
+    : pid_(Launch(argv, extraEnvironment, workingDirectory).start()) {}
 
 ChildProcess::~ChildProcess() {
     if (!exitCode_) {

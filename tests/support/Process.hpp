@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
@@ -22,11 +23,13 @@ CommandResult runCommand(const std::vector<std::string>& argv,
                          const std::map<std::string, std::string>& extraEnvironment = {});
 
 // A child process started in the background; killed (SIGKILL) and reaped when destroyed unless it
-// has been waited for.
+// has been waited for. It starts in `workingDirectory`, or in the caller's when that is empty: a
+// child that runs as another user may not be able to enter the caller's.
 class ChildProcess {
 public:
     ChildProcess(const std::vector<std::string>& argv,
-                 const std::map<std::string, std::string>& extraEnvironment = {});
+                 const std::map<std::string, std::string>& extraEnvironment = {},
+                 const std::filesystem::path& workingDirectory = {});
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
