@@ -7,15 +7,21 @@
 #include <string>
 #include <vector>
 
+#include "BareObserver.hpp"
+
 namespace dorvane::test {
 
 // The value below which a share `p` (0 to 1) of `values` lies.
 double percentile(std::vector<double> values, double p);
 
-// Times 100 focus switches, Slack and Chrome in turn: from `focus(toSlack)` until a line is
-// readable on the pad's master `pad`; `expect` then takes the LAYER line the switch must bring.
-// Prints p50, p99 and max, after `request`, what `focus` sends.
-void reportSwitchLatency(const std::string& request, int pad,
+// Times 100 focus switches, Slack and Chrome in turn, each from `focus(toSlack)` until a line is
+// readable on the pad's master `pad` and, in the same switch, until `bare` has seen the event;
+// `expect` then takes the LAYER line the switch must bring. Prints p50, p99 and max of both and
+// of their difference switch by switch (what the companion adds), after `request`, what `focus`
+// sends, and the load average at the start, so that a run on a busy machine shows as one. The
+// kernel's account of the companion's threads (`companion`'s process) over the run tells how much
+// of a switch it spent on a CPU and how much waiting for one.
+void reportSwitchLatency(const std::string& request, int pad, pid_t companion, BareObserver& bare,
                          const std::function<void(bool toSlack)>& focus,
                          const std::function<void(const std::string& line)>& expect);
 

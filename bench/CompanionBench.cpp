@@ -1,13 +1,17 @@
 // The companion as a desktop runs it: the real binary on Xvfb + openbox with an emulated pad.
-//   companion_bench latency BINARY   activation request → LAYER line on the pad, 100 switches
+//   companion_bench latency BINARY   activation request → LAYER line on the pad, 100 switches,
+//                                    beside a bare xcb client of _NET_ACTIVE_WINDOW
 //   companion_bench idle BINARY      CPU time, wake-ups and memory over 60 s with the pad open
 //   companion_bench idle-tray BINARY the same with a tray host (xfce4-panel) showing its item
-//   companion_bench idle-xembed BINARY the same with only an XEmbed tray (trayer)
+//   companion_bench idle-xembed BINARY the same with only an XEmbed tray (trayer or stalonetray)
 //   companion_bench replug BINARY    100 unplugs and replugs of the pad with Slack in front
 //   companion_bench rules-save BINARY a saved rules change → LAYER line on the pad, 20 saves
+//   companion_bench class-flood BINARY memory after 10,000 windows of made-up classes in front
 //   companion_bench sway-latency|sway-idle BINARY  the same figures on headless sway (SwayBench)
 //   companion_bench kwin-latency BINARY  the latency on headless KWin (KWinBench)
 //   companion_bench gnome-latency BINARY  the latency on headless GNOME Shell (GnomeShellBench)
+//   companion_bench cosmic-latency BINARY  the latency on the COSMIC stand-in, beside a bare
+//                                          client's (CosmicBench)
 // DORVANE_IDLE_SECONDS shortens the idle run, DORVANE_REPLUGS the replug soak.
 #include <xcb/xcb.h>
 
@@ -20,12 +24,15 @@
 #include <thread>
 
 #include "BenchFigures.hpp"
+#include "ClassFloodBench.hpp"
+#include "CosmicBench.hpp"
 #include "GnomeShellBench.hpp"
 #include "IdleBench.hpp"
 #include "KWinBench.hpp"
 #include "RulesSaveBench.hpp"
 #include "SwayBench.hpp"
-#include "support/CompanionSession.hpp"
+#include "XActiveWindowObserver.hpp"
+#include "testbed/X11Session.hpp"
 
 namespace dorvane::test {
 namespace {
@@ -66,7 +73,7 @@ private:
     xcb_atom_t activeWindow_ = 0;
 };
 
-using Session = LaunchedSession<CompanionSession>;
+using Session = LaunchedSession<X11Session>;
 
 int environmentNumber(const char* name, int otherwise) {
     const char* configured = std::getenv(name);
@@ -76,8 +83,9 @@ int environmentNumber(const char* name, int otherwise) {
 int latency(const std::string& binary) {
     Session session(binary);
     ActivationRequester requester(session.desktop.display());
+    XActiveWindowObserver bare(session.desktop.display());
     reportSwitchLatency(
-        "activation request", session.pad(),
+        "X11: activation request", session.pad(), session.companion().pid(), bare,
         [&](bool toSlack) { requester.activate(toSlack ? session.slack : session.chrome); },
         [&](const std::string& line) { session.expect(line); });
     return 0;
@@ -164,10 +172,12 @@ int main(int argc, char** argv) {
         {"idle-tray", dorvane::test::IdleTray::statusNotifierHost},
         {"idle-xembed", dorvane::test::IdleTray::xembedOnly}};
     if (mode != "latency" && !idleModes.contains(mode) && mode != "replug" &&
-        mode != "rules-save" && !dorvane::test::isSwayMode(mode) &&
-        !dorvane::test::isKWinMode(mode) && !dorvane::test::isGnomeShellMode(mode)) {
+        mode != "rules-save" && mode != "class-flood" && !dorvane::test::isSwayMode(mode) &&
+        !dorvane::test::isKWinMode(mode) && !dorvane::test::isGnomeShellMode(mode) &&
+        !dorvane::test::isCosmicMode(mode)) {
         std::cerr << "usage: companion_bench latency|idle|idle-tray|idle-xembed|replug|rules-save|"
-                     "sway-latency|sway-idle|kwin-latency|gnome-latency BINARY\n";
+                     "class-flood|sway-latency|sway-idle|kwin-latency|gnome-latency|cosmic-latency "
+                     "BINARY\n";
         return 2;
     }
     try {
@@ -180,6 +190,9 @@ int main(int argc, char** argv) {
         if (dorvane::test::isGnomeShellMode(mode)) {
             return dorvane::test::runGnomeShellMode(mode, argv[2]);
         }
+        if (dorvane::test::isCosmicMode(mode)) {
+            return dorvane::test::runCosmicMode(mode, argv[2]);
+        }
         if (mode == "latency") {
             return dorvane::test::latency(argv[2]);
         }
@@ -188,6 +201,9 @@ int main(int argc, char** argv) {
         }
         if (mode == "rules-save") {
             return dorvane::test::rulesSave(argv[2]);
+        }
+        if (mode == "class-flood") {
+            return dorvane::test::classFlood(argv[2]);
         }
         return dorvane::test::idleBench(argv[2], idleModes.at(mode));
     } catch (const std::exception& error) {

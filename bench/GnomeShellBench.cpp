@@ -1,7 +1,8 @@
 #include "GnomeShellBench.hpp"
 
 #include "BenchFigures.hpp"
-#include "support/GnomeShellSession.hpp"
+#include "FocusReportMonitor.hpp"
+#include "testbed/GnomeShellSession.hpp"
 
 namespace dorvane::test {
 namespace {
@@ -12,8 +13,9 @@ using Session = LaunchedSession<GnomeShellSession>;
 // window, its extension calls the companion over the bus, and the companion writes the line.
 int latency(const std::string& binary) {
     Session session(binary);
+    FocusReportMonitor bare(session.bus.address());
     reportSwitchLatency(
-        "GNOME Shell: activation request", session.pad(),
+        "GNOME Shell: activation request", session.pad(), session.companion().pid(), bare,
         [&](bool toSlack) {
             session.desktop().requestActivation(toSlack ? GnomeShellSession::slack
                                                         : GnomeShellSession::chrome);

@@ -10,7 +10,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "support/CompanionSession.hpp"
+#include "testbed/X11Session.hpp"
 
 namespace dorvane::test {
 namespace {
@@ -57,14 +57,14 @@ const char* described(IdleTray tray) {
         case IdleTray::statusNotifierHost:
             return "a StatusNotifier host (xfce4-panel)";
         case IdleTray::xembedOnly:
-            return "only an XEmbed tray (trayer)";
+            return "only an XEmbed tray";
         case IdleTray::none:
             break;
     }
     return "no tray at all";
 }
 
-void offer(CompanionSession& session, IdleTray tray) {
+void offer(X11Session& session, IdleTray tray) {
     if (tray == IdleTray::statusNotifierHost) {
         session.startTrayHost();
     } else if (tray == IdleTray::xembedOnly) {
@@ -100,14 +100,14 @@ void reportIdle(pid_t pid, const std::string& setting) {
 }
 
 int idleBench(const std::string& binary, IdleTray tray) {
-    CompanionSession session;
+    X11Session session;
     offer(session, tray);
     session.launch(binary, session.chrome);
     if (!session.padEventuallyReceives("LAYER chrome\n")) {
         throw std::runtime_error("the pad never received its layer");
     }
     if (tray == IdleTray::xembedOnly && !session.dockedTrayIcon(10s)) {
-        throw std::runtime_error("trayer docked no icon");
+        throw std::runtime_error("the XEmbed tray docked no icon");
     }
     reportIdle(session.companion().pid(), std::string("with the pad open and ") + described(tray));
     return 0;

@@ -1,7 +1,8 @@
 #include "KWinBench.hpp"
 
 #include "BenchFigures.hpp"
-#include "support/KWinSession.hpp"
+#include "FocusReportMonitor.hpp"
+#include "testbed/KWinSession.hpp"
 
 namespace dorvane::test {
 namespace {
@@ -13,8 +14,9 @@ using Session = LaunchedSession<KWinSession>;
 int latency(const std::string& binary) {
     Session session(binary);
     session.desktop.prepareActivation(KWinSession::slack);
+    FocusReportMonitor bare(session.bus.address());
     reportSwitchLatency(
-        "KWin: activation by a script", session.pad(),
+        "KWin: activation by a script", session.pad(), session.companion().pid(), bare,
         [&](bool) { session.desktop.requestPreparedActivation(); },
         [&](const std::string& line) {
             session.expect(line);

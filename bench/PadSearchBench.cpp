@@ -1,7 +1,7 @@
 #include <benchmark/benchmark.h>
 
 #include "link/DorvanePort.hpp"
-#include "platform/linux/UdevRegistry.hpp"
+#include "platform/linux/device/UdevRegistry.hpp"
 
 namespace dorvane {
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "BenchFigures.hpp"
-#include "support/CompanionSession.hpp"
+#include "testbed/X11Session.hpp"
 
 namespace dorvane::test {
 namespace {
@@ -28,7 +28,7 @@ double median(std::vector<double> values) {
 
 // Slack in front, its rule saved back and forth between two slots.
 int rulesSave(const std::string& binary) {
-    CompanionSession session;
+    X11Session session;
     writeFile(session.rulesFile(), "cursor: Slack\n");
     session.launch(binary, session.slack);
     expectOnPad(session, "OS linux\nLAYER cursor\n");

@@ -1,10 +1,15 @@
 #include "SwayBench.hpp"
 
 #include "BenchFigures.hpp"
-#include "support/SwaySession.hpp"
+#include "ToplevelObserver.hpp"
+#include "testbed/WlrootsSession.hpp"
 
 namespace dorvane::test {
 namespace {
+
+struct SwaySession : WlrootsSession {
+    SwaySession() : WlrootsSession(WlrootsCompositor::sway) {}
+};
 
 using Session = LaunchedSession<SwaySession>;
 
@@ -13,8 +18,9 @@ using Session = LaunchedSession<SwaySession>;
 int latency(const std::string& binary) {
     Session session(binary);
     SwayIpc ipc(session.desktop.ipcSocket());
+    ToplevelObserver bare(session.desktop.environment().at("WAYLAND_DISPLAY"));
     reportSwitchLatency(
-        "sway: focus request", session.pad(),
+        "sway: focus request", session.pad(), session.companion().pid(), bare,
         [&](bool toSlack) {
             const std::string appId = toSlack ? SwaySession::slack : SwaySession::chrome;
             ipc.send(SwayIpc::runCommandMessage, "[app_id=\"" + appId + "\"] focus");

@@ -6,9 +6,9 @@
 #include <iostream>
 #include <vector>
 
-#include "support/CompanionSession.hpp"
 #include "support/Pty.hpp"
-#include "support/SwaySession.hpp"
+#include "testbed/WlrootsSession.hpp"
+#include "testbed/X11Session.hpp"
 
 namespace dorvane::test {
 namespace {
@@ -63,7 +63,7 @@ void play(const Narrator& narrator, int pad, const std::vector<AnyScene>& scenes
 
 int runOnX11(const std::string& binary) {
     std::cout << "Starting a virtual desktop with three windows and an emulated pad...\n";
-    CompanionSession session;
+    X11Session session;
     const std::vector<Scene> scenes = {
         {session.slack, "Slack (desktop entry com.slack.Slack, found by its window class)"},
         {session.figma, "Figma (no desktop entry, no rule)"},
@@ -84,17 +84,17 @@ struct WaylandScene {
 
 int runOnSway(const std::string& binary) {
     std::cout << "Starting headless sway with four windows and an emulated pad...\n";
-    SwaySession session;
+    WlrootsSession session(WlrootsCompositor::sway);
     const std::vector<WaylandScene> scenes = {
-        {SwaySession::slack, "Slack (app ID com.slack.Slack, a Flatpak's, with its entry)"},
-        {SwaySession::figma, "Figma (app ID figma, no desktop entry, no rule)"},
-        {SwaySession::cursor,
+        {WlrootsSession::slack, "Slack (app ID com.slack.Slack, a Flatpak's, with its entry)"},
+        {WlrootsSession::figma, "Figma (app ID figma, no desktop entry, no rule)"},
+        {WlrootsSession::cursor,
          "Cursor (app ID cursor-url-handler, a hidden entry's; its visible entry is cursor)"},
-        {SwaySession::chrome, "Google Chrome (app ID google-chrome)"},
+        {WlrootsSession::chrome, "Google Chrome (app ID google-chrome)"},
     };
     Narrator narrator;
     narrator.say("companion starts with Google Chrome in front");
-    session.launch(binary, SwaySession::chrome);
+    session.launch(binary, WlrootsSession::chrome);
     play(narrator, session.pad(), scenes,
          [&](const WaylandScene& scene) { session.desktop.focus(scene.appId); });
     return 0;
