@@ -77,10 +77,14 @@ CosmicDesktop::~CosmicDesktop() {
     standIn_->waitFor(answerTimeout);
 }
 
+// The stand-in offers no shell for GTK's windows. GDK's Wayland backend gives up on such a
+// compositor, and from GTK 3.24.49 on leaves one of its requests unreleased when it does; sent to
+// X11, which is absent, GTK fails to start as it would here, without that leak.
 std::map<std::string, std::string> CosmicDesktop::environment() const {
     return {{"WAYLAND_DISPLAY", runtime_ / waylandSocket},
             {"XDG_RUNTIME_DIR", runtime_.path()},
-            {"DISPLAY", ""}};
+            {"DISPLAY", ""},
+            {"GDK_BACKEND", "x11"}};
 }
 
 void CosmicDesktop::open(const std::string& appId) {
