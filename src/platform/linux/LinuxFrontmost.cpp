@@ -54,8 +54,7 @@ std::unique_ptr<FrontmostSource> openFrontmostSource(std::ostream& err) {
             return nullptr;
         }
         // A companion that follows another desktop leaves its reports free to be followed here.
-        const std::string& backend = client->current().backend;
-        if (backend == "kwin" || backend == "gnome") {
+        if (reportsOverBus(client->current().backend)) {
             return companionFrontmost(std::move(client), err);
         }
     }

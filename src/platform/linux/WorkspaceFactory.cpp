@@ -198,4 +198,10 @@ bool mayFollowReportsOverBus(const WorkspaceEnvironment& environment) {
     });
 }
 
+bool reportsOverBus(std::string_view backend) {
+    return std::any_of(std::begin(backends), std::end(backends), [&](const Backend& each) {
+        return each.reportsOverBus && each.name == backend;
+    });
+}
+
 }  // namespace dorvane

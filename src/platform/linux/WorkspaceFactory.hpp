@@ -6,6 +6,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 #include "app/Workspace.hpp"
 #include "platform/linux/workspace/BackendStart.hpp"
@@ -53,5 +54,8 @@ ChosenWorkspace openWorkspace(std::ostream& err, WorkspaceLossHandler onLost);
 // Whether a backend that reports over the session bus, to the name a running companion holds,
 // could be followed in `environment`.
 bool mayFollowReportsOverBus(const WorkspaceEnvironment& environment);
+
+// Whether the backend of that name reports over the session bus.
+bool reportsOverBus(std::string_view backend);
 
 }  // namespace dorvane

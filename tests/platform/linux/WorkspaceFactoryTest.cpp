@@ -167,6 +167,12 @@ TEST(ReportsOverBus, MayBeFollowedWhereKWinOrGnomeShellCouldStart) {
     EXPECT_TRUE(mayFollowReportsOverBus({"wayland-0", "", "wayland", "gnome"}));
     EXPECT_FALSE(mayFollowReportsOverBus({"wayland-0", ":1", "wayland", "wlr"}));
     EXPECT_FALSE(mayFollowReportsOverBus({"", ":0", "x11", "kwin"}));
+    for (const char* backend : {"kwin", "gnome"}) {
+        EXPECT_TRUE(reportsOverBus(backend)) << backend;
+    }
+    for (const char* backend : {"wlr", "cosmic", "x11", ""}) {
+        EXPECT_FALSE(reportsOverBus(backend)) << backend;
+    }
 }
 
 }  // namespace
