@@ -33,4 +33,27 @@ GVariantPtr callBus(GDBusConnection* bus, const char* method, GVariant* paramete
                       replyType, error);
 }
 
+NameRequest requestName(GDBusConnection* bus, const char* name, std::string& failure) {
+    // DBUS_NAME_FLAG_DO_NOT_QUEUE, and the replies that mean the name is this connection's.
+    constexpr guint32 doNotQueue = 4;
+    constexpr guint32 primaryOwner = 1;
+    constexpr guint32 alreadyOwner = 4;
+    std::string error;
+    const auto reply =
+        callBus(bus, "RequestName", g_variant_new("(su)", name, doNotQueue), "(u)", &error);
+    guint32 result = 0;
+    if (reply) {
+        g_variant_get(reply.get(), "(u)", &result);
+    }
+    if (result == primaryOwner) {
+        return NameRequest::granted;
+    }
+    if (result == alreadyOwner) {
+        return NameRequest::alreadyOurs;
+    }
+    failure =
+        std::string(name) + " is taken on the session bus" + (error.empty() ? "" : ": " + error);
+    return NameRequest::refused;
+}
+
 }  // namespace dorvane

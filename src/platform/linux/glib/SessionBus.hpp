@@ -32,4 +32,14 @@ GVariantPtr callMethod(GDBusConnection* bus, const char* service, const char* pa
 GVariantPtr callBus(GDBusConnection* bus, const char* method, GVariant* parameters,
                     const char* replyType, std::string* error = nullptr);
 
+enum class NameRequest {
+    granted,      // the name is this connection's now
+    alreadyOurs,  // it was this connection's before
+    refused,      // another connection holds it; `failure` says so, as a clause
+};
+
+// Asks for `name` at once or not at all: a request left queued would make this connection the
+// heir of whichever program holds it.
+NameRequest requestName(GDBusConnection* bus, const char* name, std::string& failure);
+
 }  // namespace dorvane

@@ -7,14 +7,6 @@
 #include "platform/linux/workspace/FocusReportEndpoint.hpp"
 
 namespace dorvane {
-namespace {
-
-// DBUS_NAME_FLAG_DO_NOT_QUEUE, and the replies that mean the name is this connection's.
-constexpr guint32 doNotQueue = 4;
-constexpr guint32 primaryOwner = 1;
-constexpr guint32 alreadyOwner = 4;
-
-}  // namespace
 
 std::unique_ptr<StatusEndpoint> StatusEndpoint::open(std::string& failure) {
     auto bus = connectToSessionBus(failure);
@@ -60,21 +52,9 @@ bool StatusEndpoint::exportObject(std::string& failure) {
 // The connection is GIO's shared one, which the focus reports' endpoint uses too: a name it
 // holds is already this connection's, and stays its until that endpoint goes, after this one.
 bool StatusEndpoint::takeName(std::string& failure) {
-    std::string error;
-    const auto reply =
-        callBus(bus_.get(), "RequestName",
-                g_variant_new("(su)", FocusReportEndpoint::busName, doNotQueue), "(u)", &error);
-    guint32 result = 0;
-    if (reply) {
-        g_variant_get(reply.get(), "(u)", &result);
-    }
-    if (result != primaryOwner && result != alreadyOwner) {
-        failure = std::string(FocusReportEndpoint::busName) + " is taken on the session bus" +
-                  (error.empty() ? "" : ": " + error);
-        return false;
-    }
-    ownsName_ = result == primaryOwner;
-    return true;
+    const NameRequest request = requestName(bus_.get(), FocusReportEndpoint::busName, failure);
+    ownsName_ = request == NameRequest::granted;
+    return request != NameRequest::refused;
 }
 
 void StatusEndpoint::update(const CompanionStatus& status) {

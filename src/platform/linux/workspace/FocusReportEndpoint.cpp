@@ -22,10 +22,6 @@ constexpr const char* introspection = R"(<node>
   </interface>
 </node>)";
 
-// DBUS_NAME_FLAG_DO_NOT_QUEUE, and the reply that means the name is ours.
-constexpr guint32 doNotQueue = 4;
-constexpr guint32 primaryOwner = 1;
-
 // Why the workspace is lost when the trusted name's owner becomes `newOwner`.
 std::string lossOf(const std::string& trustedName, const gchar* newOwner) {
     return trustedName + (*newOwner == '\0' ? " left the session bus"
@@ -135,23 +131,14 @@ bool FocusReportEndpoint::exportObject(std::string& failure) {
     return true;
 }
 
-// Taken at once or not at all: a queued request would leave the compositor reporting to another
-// process.
 bool FocusReportEndpoint::takeName(std::string& failure) {
-    std::string error;
-    const auto reply = callBus(bus_.get(), "RequestName",
-                               g_variant_new("(su)", busName, doNotQueue), "(u)", &error);
-    guint32 result = 0;
-    if (reply) {
-        g_variant_get(reply.get(), "(u)", &result);
+    const NameRequest request = requestName(bus_.get(), busName, failure);
+    if (request == NameRequest::alreadyOurs) {
+        // Held for another endpoint of this process, the reports would go there.
+        failure = std::string(busName) + " is taken on the session bus";
     }
-    if (result != primaryOwner) {
-        failure = std::string(busName) + " is taken on the session bus" +
-                  (error.empty() ? "" : ": " + error);
-        return false;
-    }
-    ownsName_ = true;
-    return true;
+    ownsName_ = request == NameRequest::granted;
+    return ownsName_;
 }
 
 void FocusReportEndpoint::onCall(GDBusConnection*, const gchar* sender, const gchar*, const gchar*,
