@@ -131,7 +131,8 @@ BackendStart CosmicWorkspace::open(WorkspaceLossHandler onLost) {
     return {std::move(workspace), {}};
 }
 
-CosmicWorkspace::CosmicWorkspace(WorkspaceLossHandler onLost) : onLost_(std::move(onLost)) {}
+CosmicWorkspace::CosmicWorkspace(WorkspaceLossHandler onLost)
+    : BackendWorkspace(std::move(onLost)) {}
 
 CosmicWorkspace::~CosmicWorkspace() = default;
 
@@ -140,10 +141,6 @@ std::optional<RunningApplication> CosmicWorkspace::frontmostApplication() {
         return std::nullopt;
     }
     return identityOf(*activated_);
-}
-
-void CosmicWorkspace::observeActivations(ActivationHandler handler) {
-    handler_ = std::move(handler);
 }
 
 // An empty result: connected, with both globals bound and the toplevels open now known with
@@ -224,8 +221,8 @@ void CosmicWorkspace::settleStates() {
     }
     if (becameActivated != nullptr) {
         activated_ = becameActivated;
-        if (handler_) {
-            handler_(identityOf(*becameActivated));
+        if (observed()) {
+            activated(identityOf(*becameActivated));
         }
         return;
     }
@@ -249,7 +246,7 @@ RunningApplication CosmicWorkspace::identityOf(const Toplevel& toplevel) {
     WindowFacts facts;
     facts.appId = toplevel.appId;
     facts.title = toplevel.title;
-    return resolver_.resolve(facts);
+    return resolve(facts);
 }
 
 // The first reason given is the one reported.
@@ -266,9 +263,7 @@ bool CosmicWorkspace::dispatched(std::optional<std::string> failure) {
     if (failure_.empty()) {
         return true;
     }
-    if (onLost_) {
-        onLost_(failure_);
-    }
+    lost(failure_);
     return false;
 }
 

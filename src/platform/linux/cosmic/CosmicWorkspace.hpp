@@ -5,23 +5,21 @@
 #include <string>
 #include <unordered_map>
 
-#include "app/Workspace.hpp"
 #include "platform/linux/cosmic/CosmicHandles.hpp"
 #include "platform/linux/glib/GLibHandles.hpp"
 #include "platform/linux/workspace/BackendStart.hpp"
-#include "platform/linux/workspace/DisplayLossReasons.hpp"
-#include "platform/linux/workspace/IdentityResolver.hpp"
+#include "platform/linux/workspace/BackendWorkspace.hpp"
 #include "platform/linux/workspace/WaylandDisplay.hpp"
-#include "platform/linux/workspace/WorkspaceLossHandler.hpp"
 
 namespace dorvane {
 
 // COSMIC's compositor as seen through its list of toplevels (ext_foreign_toplevel_list_v1) and
 // their state (zcosmic_toplevel_info_v1, version 2 on): the frontmost application is the toplevel
-// in the activated state, and a toplevel becoming activated is an activation. A toplevel's app ID
+// in the activated state, and a toplevel becoming activated is an activation; a moment with no
+// toplevel activated is none, nor a toplevel that stays activated. A toplevel's app ID
 // and title apply at its handle's done, the states of all toplevels together at the info's done.
 // Events are read from the default GLib main context, so handlers run on the thread iterating it.
-class CosmicWorkspace final : public Workspace {
+class CosmicWorkspace final : public BackendWorkspace {
 public:
     // Connects to the compositor that WAYLAND_DISPLAY names and reads the toplevels open now.
     static BackendStart open(WorkspaceLossHandler onLost);
@@ -33,9 +31,6 @@ public:
     // Answered from the toplevels' last known state and the resolver's cache: no round trip to
     // the compositor.
     std::optional<RunningApplication> frontmostApplication() override;
-
-    // A moment with no toplevel activated is not delivered, nor a toplevel that stays activated.
-    void observeActivations(ActivationHandler handler) override;
 
 private:
     struct Toplevel;
@@ -58,9 +53,6 @@ private:
     static const zcosmic_toplevel_info_v1_listener infoListener;
     static const zcosmic_toplevel_handle_v1_listener stateListener;
 
-    WorkspaceLossHandler onLost_;
-    ActivationHandler handler_;
-    IdentityResolver resolver_;
     std::string failure_;
     uint32_t infoVersionOffered_ = 0;
     // Declared in teardown order reversed: the toplevels go before the list and the info they
