@@ -1,8 +1,6 @@
 #include "platform/linux/status/CompanionFrontmost.hpp"
 
-#include <csignal>
-
-#include "platform/linux/glib/GLibMainLoop.hpp"
+#include "platform/linux/glib/WatchLoop.hpp"
 #include "platform/linux/status/StatusClient.hpp"
 
 namespace dorvane {
@@ -39,33 +37,21 @@ class CompanionFrontmostSource final : public FrontmostSource {
 public:
     CompanionFrontmostSource(std::unique_ptr<StatusClient> client, std::ostream& err)
         : client_(std::move(client)), workspace_(*client_) {
-        // A write to a reader that has gone then fails, and the watch ends with exit code 0.
-        std::signal(SIGPIPE, SIG_IGN);
-        mainLoop_.onQuitSignals([this] { mainLoop_.terminate(); });
         client_->observe(
             [this](const CompanionStatus& status) { workspace_.statusChanged(status); },
-            [this, &err] {
-                err << "dorvane: the companion has quit\n";
-                exitCode_ = 1;
-                mainLoop_.terminate();
-            });
+            [this, &err] { loop_.lose(err, "the companion has quit"); });
     }
 
     std::string backend() const override { return client_->current().backend; }
     Workspace& workspace() override { return workspace_; }
 
-    int runUntilInterrupted() override {
-        mainLoop_.run();
-        return exitCode_;
-    }
-
-    void stopWatching() override { mainLoop_.terminate(); }
+    int runUntilInterrupted() override { return loop_.run(); }
+    void stopWatching() override { loop_.stop(); }
 
 private:
-    GLibMainLoop mainLoop_;
+    WatchLoop loop_;
     std::unique_ptr<StatusClient> client_;
     CompanionWorkspace workspace_;
-    int exitCode_ = 0;
 };
 
 }  // namespace

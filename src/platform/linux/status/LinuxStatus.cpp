@@ -1,7 +1,5 @@
-#include <csignal>
-
 #include "app/StatusCommand.hpp"
-#include "platform/linux/glib/GLibMainLoop.hpp"
+#include "platform/linux/glib/WatchLoop.hpp"
 #include "platform/linux/status/StatusClient.hpp"
 
 namespace dorvane {
@@ -11,34 +9,22 @@ namespace {
 class BusStatusSource final : public StatusSource {
 public:
     BusStatusSource(std::unique_ptr<StatusClient> client, std::ostream& err)
-        : client_(std::move(client)), err_(err) {
-        // A write to a reader that has gone then fails, and the watch ends with exit code 0.
-        std::signal(SIGPIPE, SIG_IGN);
-        mainLoop_.onQuitSignals([this] { mainLoop_.terminate(); });
-    }
+        : client_(std::move(client)), err_(err) {}
 
     const CompanionStatus& current() const override { return client_->current(); }
 
     void observeChanges(ChangeHandler handler) override {
-        client_->observe(std::move(handler), [this] {
-            err_ << "dorvane: the companion has quit\n";
-            exitCode_ = 1;
-            mainLoop_.terminate();
-        });
+        client_->observe(std::move(handler),
+                         [this] { loop_.lose(err_, "the companion has quit"); });
     }
 
-    int runUntilInterrupted() override {
-        mainLoop_.run();
-        return exitCode_;
-    }
-
-    void stopWatching() override { mainLoop_.terminate(); }
+    int runUntilInterrupted() override { return loop_.run(); }
+    void stopWatching() override { loop_.stop(); }
 
 private:
-    GLibMainLoop mainLoop_;
+    WatchLoop loop_;
     std::unique_ptr<StatusClient> client_;
     std::ostream& err_;
-    int exitCode_ = 0;
 };
 
 }  // namespace
