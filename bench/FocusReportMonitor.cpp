@@ -7,18 +7,18 @@
 #include <cstdint>
 #include <stdexcept>
 
-#include "platform/linux/workspace/FocusReportEndpoint.hpp"
 #include "testbed/DBusSession.hpp"
 
 namespace dorvane::test {
 namespace {
 
+// What the KWin script and the GNOME Shell extension call, as they name it.
+constexpr const char* reportInterface = "app.dorvane.Companion1";
 constexpr const char* reportMethod = "ReportActiveWindow";
 
 bool isReport(GDBusMessage* message) {
     return g_dbus_message_get_message_type(message) == G_DBUS_MESSAGE_TYPE_METHOD_CALL &&
-           g_strcmp0(g_dbus_message_get_interface(message), FocusReportEndpoint::interfaceName) ==
-               0 &&
+           g_strcmp0(g_dbus_message_get_interface(message), reportInterface) == 0 &&
            g_strcmp0(g_dbus_message_get_member(message), reportMethod) == 0;
 }
 
@@ -40,8 +40,8 @@ bool namesAWindow(GDBusMessage* message) {
 FocusReportMonitor::FocusReportMonitor(const std::string& busAddress)
     : connection_(connectToBus(busAddress)), wake_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
     filter_ = g_dbus_connection_add_filter(connection_.get(), stamp, this, nullptr);
-    const std::string rule = std::string("type='method_call',interface='") +
-                             FocusReportEndpoint::interfaceName + "',member='" + reportMethod + "'";
+    const std::string rule = std::string("type='method_call',interface='") + reportInterface +
+                             "',member='" + reportMethod + "'";
     const gchar* rules[] = {rule.c_str(), nullptr};
     GError* raw = nullptr;
     const GVariantPtr reply(g_dbus_connection_call_sync(
