@@ -1,9 +1,11 @@
 #include "CosmicToplevelObserver.hpp"
 
-#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 #include <utility>
+
+#include "platform/linux/cosmic/CosmicStateListener.hpp"
+#include "platform/linux/workspace/ToplevelStates.hpp"
 
 namespace dorvane::test {
 namespace {
@@ -11,13 +13,6 @@ namespace {
 // The versions the companion binds.
 constexpr uint32_t listVersion = 1;
 constexpr uint32_t infoVersion = 2;
-
-bool holdsActivated(const wl_array& states) {
-    const auto* values = static_cast<const uint32_t*>(states.data);
-    return std::find(values, values + states.size / sizeof(uint32_t),
-                     ZCOSMIC_TOPLEVEL_HANDLE_V1_STATE_ACTIVATED) !=
-           values + states.size / sizeof(uint32_t);
-}
 
 }  // namespace
 
@@ -64,24 +59,11 @@ const zcosmic_toplevel_info_v1_listener CosmicToplevelObserver::infoListener = {
                zcosmic_toplevel_info_v1*) { static_cast<CosmicToplevelObserver*>(data)->settle(); },
 };
 
-const zcosmic_toplevel_handle_v1_listener CosmicToplevelObserver::stateListener = {
-    .closed = [](void*, zcosmic_toplevel_handle_v1*) {},
-    .done = [](void*, zcosmic_toplevel_handle_v1*) {},
-    .title = [](void*, zcosmic_toplevel_handle_v1*, const char*) {},
-    .app_id = [](void*, zcosmic_toplevel_handle_v1*, const char*) {},
-    .output_enter = [](void*, zcosmic_toplevel_handle_v1*, wl_output*) {},
-    .output_leave = [](void*, zcosmic_toplevel_handle_v1*, wl_output*) {},
-    .workspace_enter = [](void*, zcosmic_toplevel_handle_v1*, zcosmic_workspace_handle_v1*) {},
-    .workspace_leave = [](void*, zcosmic_toplevel_handle_v1*, zcosmic_workspace_handle_v1*) {},
-    .state =
-        [](void* data, zcosmic_toplevel_handle_v1*, wl_array* states) {
-            static_cast<Toplevel*>(data)->pendingActivated = holdsActivated(*states);
-        },
-    .geometry = [](void*, zcosmic_toplevel_handle_v1*, wl_output*, int32_t, int32_t, int32_t,
-                   int32_t) {},
-    .ext_workspace_enter = [](void*, zcosmic_toplevel_handle_v1*, ext_workspace_handle_v1*) {},
-    .ext_workspace_leave = [](void*, zcosmic_toplevel_handle_v1*, ext_workspace_handle_v1*) {},
-};
+const zcosmic_toplevel_handle_v1_listener CosmicToplevelObserver::stateListener =
+    cosmicStateListener([](void* data, zcosmic_toplevel_handle_v1*, wl_array* states) {
+        static_cast<Toplevel*>(data)->pendingActivated =
+            holdsState(*states, ZCOSMIC_TOPLEVEL_HANDLE_V1_STATE_ACTIVATED);
+    });
 
 // The globals; the toplevels, each asked for its COSMIC handle as it comes; their states.
 CosmicToplevelObserver::CosmicToplevelObserver(const std::string& display)

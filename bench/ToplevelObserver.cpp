@@ -5,18 +5,13 @@
 #include <stdexcept>
 #include <utility>
 
+#include "platform/linux/workspace/ToplevelStates.hpp"
+
 namespace dorvane::test {
 namespace {
 
 // The version the companion binds.
 constexpr uint32_t managerVersion = 3;
-
-bool holdsActivated(const wl_array& states) {
-    const auto* values = static_cast<const uint32_t*>(states.data);
-    return std::find(values, values + states.size / sizeof(uint32_t),
-                     ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_STATE_ACTIVATED) !=
-           values + states.size / sizeof(uint32_t);
-}
 
 }  // namespace
 
@@ -55,7 +50,8 @@ const zwlr_foreign_toplevel_handle_v1_listener ToplevelObserver::toplevelListene
     .output_leave = [](void*, zwlr_foreign_toplevel_handle_v1*, wl_output*) {},
     .state =
         [](void* data, zwlr_foreign_toplevel_handle_v1*, wl_array* states) {
-            static_cast<Toplevel*>(data)->pendingActivated = holdsActivated(*states);
+            static_cast<Toplevel*>(data)->pendingActivated =
+                holdsState(*states, ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_STATE_ACTIVATED);
         },
     .done =
         [](void* data, zwlr_foreign_toplevel_handle_v1*) {

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/linux/cosmic/CosmicStateListener.hpp"
+#include "platform/linux/workspace/ToplevelStates.hpp"
 #include "platform/linux/workspace/ValidUtf8.hpp"
 #include "platform/linux/workspace/WaylandEventSource.hpp"
 
@@ -14,13 +16,6 @@ namespace {
 // whose changes this client needs: version 3 only moves workspaces to another protocol.
 constexpr uint32_t listVersion = 1;
 constexpr uint32_t infoVersion = 2;
-
-bool holdsActivated(const wl_array& states) {
-    const auto* values = static_cast<const uint32_t*>(states.data);
-    return std::find(values, values + states.size / sizeof(uint32_t),
-                     ZCOSMIC_TOPLEVEL_HANDLE_V1_STATE_ACTIVATED) !=
-           values + states.size / sizeof(uint32_t);
-}
 
 }  // namespace
 
@@ -97,26 +92,11 @@ const zcosmic_toplevel_info_v1_listener CosmicWorkspace::infoListener = {
                zcosmic_toplevel_info_v1*) { static_cast<CosmicWorkspace*>(data)->settleStates(); },
 };
 
-// Of a toplevel's COSMIC handle, only its states matter here; the events that version 2 no longer
-// sends, and those about outputs and workspaces, are ignored.
-const zcosmic_toplevel_handle_v1_listener CosmicWorkspace::stateListener = {
-    .closed = [](void*, zcosmic_toplevel_handle_v1*) {},
-    .done = [](void*, zcosmic_toplevel_handle_v1*) {},
-    .title = [](void*, zcosmic_toplevel_handle_v1*, const char*) {},
-    .app_id = [](void*, zcosmic_toplevel_handle_v1*, const char*) {},
-    .output_enter = [](void*, zcosmic_toplevel_handle_v1*, wl_output*) {},
-    .output_leave = [](void*, zcosmic_toplevel_handle_v1*, wl_output*) {},
-    .workspace_enter = [](void*, zcosmic_toplevel_handle_v1*, zcosmic_workspace_handle_v1*) {},
-    .workspace_leave = [](void*, zcosmic_toplevel_handle_v1*, zcosmic_workspace_handle_v1*) {},
-    .state =
-        [](void* data, zcosmic_toplevel_handle_v1*, wl_array* states) {
-            static_cast<Toplevel*>(data)->pendingActivated = holdsActivated(*states);
-        },
-    .geometry = [](void*, zcosmic_toplevel_handle_v1*, wl_output*, int32_t, int32_t, int32_t,
-                   int32_t) {},
-    .ext_workspace_enter = [](void*, zcosmic_toplevel_handle_v1*, ext_workspace_handle_v1*) {},
-    .ext_workspace_leave = [](void*, zcosmic_toplevel_handle_v1*, ext_workspace_handle_v1*) {},
-};
+const zcosmic_toplevel_handle_v1_listener CosmicWorkspace::stateListener =
+    cosmicStateListener([](void* data, zcosmic_toplevel_handle_v1*, wl_array* states) {
+        static_cast<Toplevel*>(data)->pendingActivated =
+            holdsState(*states, ZCOSMIC_TOPLEVEL_HANDLE_V1_STATE_ACTIVATED);
+    });
 
 BackendStart CosmicWorkspace::open(WorkspaceLossHandler onLost) {
     std::unique_ptr<CosmicWorkspace> workspace(new CosmicWorkspace(std::move(onLost)));

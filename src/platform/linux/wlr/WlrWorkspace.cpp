@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/linux/workspace/DisplayLossReasons.hpp"
+#include "platform/linux/workspace/ToplevelStates.hpp"
 #include "platform/linux/workspace/ValidUtf8.hpp"
 #include "platform/linux/workspace/WaylandDisplay.hpp"
 #include "platform/linux/workspace/WaylandEventSource.hpp"
@@ -15,16 +16,6 @@ namespace {
 
 // Versions above 3 may change what this client was written for.
 constexpr uint32_t newestManagerVersion = 3;
-
-bool holdsActivated(const wl_array& states) {
-    const auto* values = static_cast<const uint32_t*>(states.data);
-    for (std::size_t i = 0; i < states.size / sizeof(uint32_t); ++i) {
-        if (values[i] == ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_STATE_ACTIVATED) {
-            return true;
-        }
-    }
-    return false;
-}
 
 }  // namespace
 
@@ -83,7 +74,8 @@ const zwlr_foreign_toplevel_handle_v1_listener WlrWorkspace::toplevelListener = 
     .output_leave = [](void*, zwlr_foreign_toplevel_handle_v1*, wl_output*) {},
     .state =
         [](void* data, zwlr_foreign_toplevel_handle_v1*, wl_array* states) {
-            static_cast<Toplevel*>(data)->pending.activated = holdsActivated(*states);
+            static_cast<Toplevel*>(data)->pending.activated =
+                holdsState(*states, ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_STATE_ACTIVATED);
         },
     .done =
         [](void* data, zwlr_foreign_toplevel_handle_v1*) {
