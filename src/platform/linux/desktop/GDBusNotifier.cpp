@@ -16,6 +16,17 @@ bool cancelled(const GError* error) {
     return g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED);
 }
 
+struct CallResult {
+    GVariantPtr reply;  // none when the call failed
+    GErrorPtr error;
+};
+
+CallResult finishCall(GObject* source, GAsyncResult* result) {
+    GError* raw = nullptr;
+    GVariantPtr reply(g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &raw));
+    return {std::move(reply), GErrorPtr(raw)};
+}
+
 bool offersBodyMarkup(GVariant* capabilitiesReply) {
     const gchar** names = nullptr;
     g_variant_get(capabilitiesReply, "(^a&s)", &names);
@@ -76,9 +87,7 @@ void GDBusNotifier::askCapabilities() {
 }
 
 void GDBusNotifier::capabilitiesKnown(GObject* source, GAsyncResult* result, gpointer self) {
-    GError* raw = nullptr;
-    GVariantPtr reply(g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &raw));
-    const GErrorPtr error(raw);
+    const auto [reply, error] = finishCall(source, result);
     if (cancelled(error.get())) {
         return;
     }
@@ -111,9 +120,7 @@ void GDBusNotifier::send(const Notification& notification) {
 }
 
 void GDBusNotifier::shown(GObject* source, GAsyncResult* result, gpointer self) {
-    GError* raw = nullptr;
-    GVariantPtr reply(g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &raw));
-    const GErrorPtr error(raw);
+    const auto [reply, error] = finishCall(source, result);
     if (cancelled(error.get())) {
         return;
     }
