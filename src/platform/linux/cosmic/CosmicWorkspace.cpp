@@ -105,9 +105,8 @@ BackendStart CosmicWorkspace::open(WorkspaceLossHandler onLost) {
     }
     CosmicWorkspace& self = *workspace;
     self.eventSource_ =
-        attachWaylandEventSource(self.display_.get(), [&self](std::optional<std::string> failure) {
-            return self.dispatched(std::move(failure));
-        });
+        attachWaylandEventSource(self.display_.get(), self.failure_,
+                                 [&self](const std::string& reason) { self.lost(reason); });
     return {std::move(workspace), {}};
 }
 
@@ -234,17 +233,6 @@ void CosmicWorkspace::fail(std::string reason) {
     if (failure_.empty()) {
         failure_ = std::move(reason);
     }
-}
-
-bool CosmicWorkspace::dispatched(std::optional<std::string> failure) {
-    if (failure) {
-        fail(std::move(*failure));
-    }
-    if (failure_.empty()) {
-        return true;
-    }
-    lost(failure_);
-    return false;
 }
 
 }  // namespace dorvane

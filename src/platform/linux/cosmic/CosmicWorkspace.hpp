@@ -45,7 +45,6 @@ private:
     void forget(Toplevel& toplevel);
     RunningApplication identityOf(const Toplevel& toplevel);
     void fail(std::string reason);
-    bool dispatched(std::optional<std::string> failure);
 
     static const wl_registry_listener registryListener;
     static const ext_foreign_toplevel_list_v1_listener listListener;

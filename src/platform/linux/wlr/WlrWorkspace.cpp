@@ -97,16 +97,8 @@ BackendStart WlrWorkspace::open(WorkspaceLossHandler onLost) {
     }
     WlrWorkspace& self = *workspace;
     self.eventSource_ =
-        attachWaylandEventSource(self.display_.get(), [&self](std::optional<std::string> failure) {
-            if (failure) {
-                self.fail(std::move(*failure));
-            }
-            if (self.failure_.empty()) {
-                return true;
-            }
-            self.reportLoss();
-            return false;
-        });
+        attachWaylandEventSource(self.display_.get(), self.failure_,
+                                 [&self](const std::string& reason) { self.lost(reason); });
     return {std::move(workspace), {}};
 }
 
@@ -193,10 +185,6 @@ void WlrWorkspace::fail(std::string reason) {
     if (failure_.empty()) {
         failure_ = std::move(reason);
     }
-}
-
-void WlrWorkspace::reportLoss() {
-    lost(failure_);
 }
 
 }  // namespace dorvane

@@ -44,7 +44,6 @@ private:
     void forget(Toplevel& toplevel);
     RunningApplication identityOf(const Toplevel& toplevel);
     void fail(std::string reason);
-    void reportLoss();
 
     static const wl_registry_listener registryListener;
     static const zwlr_foreign_toplevel_manager_v1_listener managerListener;

@@ -1,6 +1,7 @@
 #include "platform/linux/workspace/WaylandEventSource.hpp"
 
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "platform/linux/glib/FdWatch.hpp"
@@ -70,18 +71,26 @@ private:
 
 }  // namespace
 
-GSourcePtr attachWaylandEventSource(wl_display* display, WaylandDispatched dispatched) {
+GSourcePtr attachWaylandEventSource(wl_display* display, const std::string& failure,
+                                    WaylandLost lost) {
     auto read = std::make_shared<DisplayRead>(display);
     // GTK's own connection to the same compositor ends the process at once when it sees the
     // compositor go. When both have seen it, this source is checked first and ends in order.
-    return watchFd(
-        wl_display_get_fd(display), static_cast<GIOCondition>(G_IO_IN | G_IO_ERR | G_IO_HUP),
-        {.prepare = [read] { return read->prepare(); },
-         .check = [read](GIOCondition ready) { return read->check(ready); },
-         .dispatch = [read,
-                      dispatched = std::move(dispatched)] { return dispatched(read->dispatch()); },
-         .finalize = [read] { read->cancel(); }},
-        G_PRIORITY_HIGH);
+    return watchFd(wl_display_get_fd(display),
+                   static_cast<GIOCondition>(G_IO_IN | G_IO_ERR | G_IO_HUP),
+                   {.prepare = [read] { return read->prepare(); },
+                    .check = [read](GIOCondition ready) { return read->check(ready); },
+                    .dispatch =
+                        [read, &failure, lost = std::move(lost)] {
+                            const auto broken = read->dispatch();
+                            if (failure.empty() && !broken) {
+                                return true;
+                            }
+                            lost(failure.empty() ? *broken : failure);
+                            return false;
+                        },
+                    .finalize = [read] { read->cancel(); }},
+                   G_PRIORITY_HIGH);
 }
 
 }  // namespace dorvane
