@@ -71,7 +71,6 @@ WindowFacts waylandFacts(std::string appId, std::optional<std::string> applicati
     WindowFacts facts;
     facts.appId = std::move(appId);
     facts.applicationName = std::move(applicationName);
-    facts.title = "a title";
     return facts;
 }
 

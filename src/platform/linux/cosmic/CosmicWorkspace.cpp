@@ -28,10 +28,8 @@ struct CosmicWorkspace::Toplevel {
     // After the handle it extends, so that it goes first, as the protocol asks.
     CosmicToplevelHandlePtr state;
     std::optional<std::string> pendingAppId;
-    std::optional<std::string> pendingTitle;
     bool pendingActivated = false;
     std::optional<std::string> appId;
-    std::optional<std::string> title;
     bool activated = false;
 };
 
@@ -62,17 +60,13 @@ const ext_foreign_toplevel_handle_v1_listener CosmicWorkspace::toplevelListener 
             auto& toplevel = *static_cast<Toplevel*>(data);
             toplevel.workspace.forget(toplevel);
         },
-    // The app ID and title; the activated state waits for the info's done.
+    // The app ID; the activated state waits for the info's done.
     .done =
         [](void* data, ext_foreign_toplevel_handle_v1*) {
             auto& toplevel = *static_cast<Toplevel*>(data);
             toplevel.appId = toplevel.pendingAppId;
-            toplevel.title = toplevel.pendingTitle;
         },
-    .title =
-        [](void* data, ext_foreign_toplevel_handle_v1*, const char* title) {
-            static_cast<Toplevel*>(data)->pendingTitle = validWaylandText(title);
-        },
+    .title = [](void*, ext_foreign_toplevel_handle_v1*, const char*) {},
     .app_id =
         [](void* data, ext_foreign_toplevel_handle_v1*, const char* appId) {
             static_cast<Toplevel*>(data)->pendingAppId = validWaylandText(appId);
@@ -224,7 +218,6 @@ void CosmicWorkspace::forget(Toplevel& toplevel) {
 RunningApplication CosmicWorkspace::identityOf(const Toplevel& toplevel) {
     WindowFacts facts;
     facts.appId = toplevel.appId;
-    facts.title = toplevel.title;
     return resolve(facts);
 }
 

@@ -17,7 +17,7 @@ namespace dorvane {
 // their state (zcosmic_toplevel_info_v1, version 2 on): the frontmost application is the toplevel
 // in the activated state, and a toplevel becoming activated is an activation; a moment with no
 // toplevel activated is none, nor a toplevel that stays activated. A toplevel's app ID
-// and title apply at its handle's done, the states of all toplevels together at the info's done.
+// applies at its handle's done, the states of all toplevels together at the info's done.
 // Events are read from the default GLib main context, so handlers run on the thread iterating it.
 class CosmicWorkspace final : public BackendWorkspace {
 public:

@@ -22,7 +22,6 @@ constexpr uint32_t newestManagerVersion = 3;
 // What the compositor last said of one toplevel; properties change together at its done.
 struct ToplevelState {
     std::optional<std::string> appId;
-    std::optional<std::string> title;
     bool activated = false;
 };
 
@@ -62,10 +61,7 @@ const zwlr_foreign_toplevel_manager_v1_listener WlrWorkspace::managerListener = 
 };
 
 const zwlr_foreign_toplevel_handle_v1_listener WlrWorkspace::toplevelListener = {
-    .title =
-        [](void* data, zwlr_foreign_toplevel_handle_v1*, const char* title) {
-            static_cast<Toplevel*>(data)->pending.title = validWaylandText(title);
-        },
+    .title = [](void*, zwlr_foreign_toplevel_handle_v1*, const char*) {},
     .app_id =
         [](void* data, zwlr_foreign_toplevel_handle_v1*, const char* appId) {
             static_cast<Toplevel*>(data)->pending.appId = validWaylandText(appId);
@@ -176,7 +172,6 @@ void WlrWorkspace::forget(Toplevel& toplevel) {
 RunningApplication WlrWorkspace::identityOf(const Toplevel& toplevel) {
     WindowFacts facts;
     facts.appId = toplevel.current.appId;
-    facts.title = toplevel.current.title;
     return resolve(facts);
 }
 

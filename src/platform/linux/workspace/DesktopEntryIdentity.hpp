@@ -9,8 +9,9 @@
 namespace dorvane {
 
 // What a desktop tells about the application behind a window: X11 properties and the process
-// on X11, the toplevel's app ID and title on Wayland, and what a compositor reports of its active
-// window. Every text is valid UTF-8.
+// on X11, the toplevel's app ID on Wayland, and what a compositor reports of its active window.
+// Every text is valid UTF-8. A window's title is not among them: it changes while the application
+// stays the same, and no rule matches it.
 struct WindowFacts {
     std::optional<std::string> gtkApplicationId;  // _GTK_APPLICATION_ID
     std::optional<std::string> flatpakAppId;      // [Application] name of the sandbox's info file
@@ -18,7 +19,6 @@ struct WindowFacts {
     std::optional<std::string> wmClassClass;      // WM_CLASS, second string
     std::optional<std::string> appId;             // a Wayland toplevel's app ID
     std::optional<std::string> applicationName;   // a reporting compositor's name for it
-    std::optional<std::string> title;
 };
 
 // Names the application through its desktop entry: the entry's ID (without ".desktop") is the

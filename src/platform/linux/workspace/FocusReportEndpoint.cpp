@@ -29,11 +29,11 @@ std::string lossOf(const std::string& trustedName, const gchar* newOwner) {
 }
 
 ActiveWindowReport reportOf(GVariant* parameters) {
-    const gchar* texts[4] = {};
+    const gchar* texts[3] = {};
     gboolean nothingActive = FALSE;
-    g_variant_get(parameters, "(&s&s&s&sb)", &texts[0], &texts[1], &texts[2], &texts[3],
+    g_variant_get(parameters, "(&s&s&s&sb)", &texts[0], &texts[1], &texts[2], nullptr,
                   &nothingActive);
-    return {texts[0], texts[1], texts[2], texts[3], nothingActive != FALSE};
+    return {texts[0], texts[1], texts[2], nothingActive != FALSE};
 }
 
 }  // namespace

@@ -22,8 +22,7 @@ std::optional<std::string> bounded(const std::optional<std::string>& text) {
     return std::string(text::cutToSize(*text, IdentityResolver::maxTextBytes));
 }
 
-// What decides which entry names a window, each text bounded: everything in WindowFacts but the
-// title, which goes no further than here.
+// What decides which entry names a window: WindowFacts with each text bounded.
 struct IdentifyingFacts {
     std::optional<std::string> appId;
     std::optional<std::string> applicationName;

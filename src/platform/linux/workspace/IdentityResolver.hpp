@@ -29,7 +29,6 @@ public:
     IdentityResolver(const IdentityResolver&) = delete;
     IdentityResolver& operator=(const IdentityResolver&) = delete;
 
-    // The title plays no part: it changes while the application stays the same.
     RunningApplication resolve(const WindowFacts& facts);
 
 private:

@@ -19,7 +19,6 @@ WindowFacts factsOf(const ActiveWindowReport& report) {
     facts.applicationName = unlessEmpty(report.appName);
     facts.appId = unlessEmpty(withoutDesktopSuffix(report.desktopId));
     facts.wmClassClass = unlessEmpty(report.windowClass);
-    facts.title = unlessEmpty(report.title);
     return facts;
 }
 

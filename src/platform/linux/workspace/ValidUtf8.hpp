@@ -19,7 +19,7 @@ inline std::string validUtf8(std::string_view bytes) {
 }
 
 // A string argument of a Wayland event: the protocols say UTF-8, but nothing checks what a client
-// puts in its title or app ID. Absent when not given or empty.
+// puts in its app ID. Absent when not given or empty.
 inline std::optional<std::string> validWaylandText(const char* text) {
     return text != nullptr ? unlessEmpty(validUtf8(text)) : std::nullopt;
 }
